@@ -1,0 +1,77 @@
+# Shared by scripts/test and scripts/run: a virtual display, a 64-bit Wine prefix inside the build tree
+# and one persistent wineserver, each stopped by its own process id.
+# Source it, then call qb_start_display, qb_start_wine PREFIX; qb_stop_all runs from the caller's trap.
+
+QB_XVFB_PID=""
+QB_WINESERVER_PID=""
+
+qb_wineserver_binary() {
+  if [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64; else command -v wineserver; fi
+}
+
+qb_wine_binary() {
+  if command -v wine64 >/dev/null 2>&1; then command -v wine64
+  elif [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64
+  else command -v wine; fi
+}
+
+# Starts Xvfb on the first free display number from 91 up and exports DISPLAY.
+qb_start_display() {
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  QB_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+}
+
+# Makes (or reuses) the prefix and starts one persistent wineserver for it. Its standard streams go to
+# /dev/null: Wine's service processes inherit them, and a test runner reading a pipe would wait forever.
+qb_start_wine() {
+  export WINEPREFIX="$1" WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  mkdir -p "$WINEPREFIX"
+  "$(qb_wineserver_binary)" -f -p </dev/null >/dev/null 2>&1 &
+  QB_WINESERVER_PID=$!
+  if [ ! -f "$WINEPREFIX/.qb-ready" ]; then
+    echo "wine: making the prefix $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    qb_register_fonts
+    touch "$WINEPREFIX/.qb-ready"
+  fi
+}
+
+# Japanese UI fonts and the default UI fonts map to a CJK font that also has Latin glyphs; without this
+# Japanese draws but ASCII digits come out as boxes.
+qb_register_fonts() {
+  local font="Noto Sans CJK JP"
+  local reg="$WINEPREFIX/qb-fonts.reg"
+  local names=("ＭＳ Ｐゴシック" "ＭＳ ゴシック" "ＭＳ Ｐ明朝" "ＭＳ 明朝" "MS PGothic" "MS Gothic" "MS UI Gothic"
+               "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif" "Tahoma" "Segoe UI" "Arial" "Microsoft Sans Serif")
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$font"; done
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$font"; done
+  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
+  "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
+}
+
+qb_stop_all() {
+  if [ -n "$QB_WINESERVER_PID" ]; then
+    # Ends the prefix's remaining Wine processes, then the server itself by its id.
+    "$(qb_wineserver_binary)" -k </dev/null >/dev/null 2>&1 || true
+    kill "$QB_WINESERVER_PID" 2>/dev/null || true
+    wait "$QB_WINESERVER_PID" 2>/dev/null || true
+    QB_WINESERVER_PID=""
+  fi
+  if [ -n "$QB_XVFB_PID" ]; then
+    kill "$QB_XVFB_PID" 2>/dev/null || true
+    wait "$QB_XVFB_PID" 2>/dev/null || true
+    QB_XVFB_PID=""
+  fi
+}

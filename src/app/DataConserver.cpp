@@ -1,0 +1,124 @@
+#include "app/DataConserver.h"
+
+#include "framework/Registry.h"
+
+#include <windows.h>
+
+#include <vector>
+
+TDataConserver* DataConserver = nullptr;
+
+TDataConserver::TDataConserver() {
+    LoadSettings();
+}
+
+TDataConserver::~TDataConserver() {
+    if (!NoSave) SaveSettings();
+}
+
+void TDataConserver::SetDefaults() {
+    DelayTime = 200;
+    OffsetX = 0;
+    OffsetY = 0;
+    ResetHotKey();
+    HideWhenDeactivate = false;
+    ShowTriangle = false;
+}
+
+void TDataConserver::ResetHotKey() {
+    ActiveHotKey2 = 2;
+    HotKey2 = 2;
+    ActiveHotKey1 = 69;
+    HotKey1 = 69;
+}
+
+void TDataConserver::LoadSettings() {
+    ButtonFaceBmp.clear();
+    NoSave = false;
+    SetDefaults();
+
+    fw::Registry reg;
+    if (!reg.OpenKey(kKeyName, false)) return;
+    // Values are read in a fixed order; the first one that fails ends the reading (silently).
+    auto readInt = [&](const wchar_t* name, auto&&... targets) {
+        const auto value = reg.ReadInteger(name);
+        if (!value) return false;
+        ((targets = *value), ...);
+        return true;
+    };
+    auto readBool = [&](const wchar_t* name, bool& target) {
+        const auto value = reg.ReadInteger(name);
+        if (!value) return false;
+        target = *value != 0;
+        return true;
+    };
+    if (!readInt(L"DelayTime", DelayTime)) return;
+    if (!readInt(L"HotKey1", ActiveHotKey1, HotKey1)) return;
+    if (!readInt(L"HotKey2", ActiveHotKey2, HotKey2)) return;
+    if (!readInt(L"OffsetX", OffsetX)) return;
+    if (!readInt(L"OffsetY", OffsetY)) return;
+    if (!readBool(L"HideWhenDeactivate", HideWhenDeactivate)) return;
+    if (!readBool(L"ShowTriangle", ShowTriangle)) return;
+    if (auto path = reg.ReadString(L"ButtonFaceBmp")) ButtonFaceBmp = *path;
+}
+
+void TDataConserver::SaveSettings() const {
+    fw::Registry reg;
+    if (!reg.OpenKey(kKeyName, true)) return;
+    // The first write that fails ends the storing (silently).
+    reg.WriteInteger(L"DelayTime", DelayTime) && reg.WriteInteger(L"HotKey1", HotKey1) &&
+        reg.WriteInteger(L"HotKey2", HotKey2) && reg.WriteInteger(L"OffsetX", OffsetX) &&
+        reg.WriteInteger(L"OffsetY", OffsetY) &&
+        reg.WriteInteger(L"HideWhenDeactivate", HideWhenDeactivate ? 1 : 0) &&
+        reg.WriteInteger(L"ShowTriangle", ShowTriangle ? 1 : 0) &&
+        reg.WriteString(L"ButtonFaceBmp", ButtonFaceBmp);
+}
+
+void TDataConserver::WriteInstallFolder() const {
+    // The full path of the executable file itself; long paths are read in a growing buffer.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return;
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    fw::Registry reg;
+    if (!reg.OpenKey(kKeyName, true)) return;
+    reg.WriteString(L"InstallFolder", std::wstring(buffer.begin(), buffer.end()));
+}
+
+fw::ShiftState ModifiersToShiftState(int modifiers) noexcept {
+    fw::ShiftState s = 0;
+    if (modifiers & MOD_SHIFT) s |= fw::ssShift;
+    if (modifiers & MOD_ALT) s |= fw::ssAlt;
+    if (modifiers & MOD_CONTROL) s |= fw::ssCtrl;
+    return s;
+}
+
+std::wstring KeyName(int key) {
+    if (key >= 0x41 && key <= 0x5A) return std::wstring(1, static_cast<wchar_t>(key));
+    if (key >= 0x30 && key <= 0x39) return std::to_wstring(key - 0x30);
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return L"Num " + std::to_wstring(key - VK_NUMPAD0);
+    if (key >= VK_F1 && key <= VK_F16) return L"F" + std::to_wstring(key - 0x6F);
+    if (key == VK_TAB) return L"Tab";
+    if (key == VK_SPACE) return L"Space";
+    return {};
+}
+
+std::wstring HotKeyText(unsigned short key, fw::ShiftState shift) {
+    std::wstring text;
+    auto add = [&text](const wchar_t* name) {
+        if (!text.empty()) text += L" + ";
+        text += name;
+    };
+    if (shift & fw::ssShift) add(L"Shift");
+    if (shift & fw::ssAlt) add(L"Alt");
+    if (shift & fw::ssCtrl) add(L"Ctrl");
+    const std::wstring name = KeyName(key);
+    if (!text.empty()) text += L" + ";
+    return text + name;
+}

@@ -1,0 +1,71 @@
+#include "app/QuillbrookMain.h"
+
+#include "app/CommandLineParser.h"
+#include "app/DataConserver.h"
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "shell/AttributeCache.h"
+#include "shell/ListOfItemIdList.h"
+
+#include <windows.h>
+
+#include <memory>
+
+TCommandLineParser* CommandLineParser = nullptr;
+
+namespace {
+
+constexpr wchar_t kMutexName[] = L"QuillbrookMutex";
+constexpr wchar_t kCaption[] = L"Quillbrook";
+constexpr wchar_t kAlreadyRunning[] = L"Quillbrookはすでに起動しています。";
+constexpr wchar_t kNoMutex[] = L"2重起動の防止ができません。\r\n2重に起動しないよう注意してください。";
+
+int ShowMessage(const wchar_t* text) {
+    if (fw::Application* app = fw::App()) return app->MessageBox(text, kCaption, MB_OK | MB_ICONINFORMATION);
+    return ::MessageBoxW(nullptr, text, kCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+int QuillbrookMain(const std::wstring& commandLine) {
+    auto parser = std::make_unique<TCommandLineParser>(commandLine);
+    CommandLineParser = parser.get();
+    if (parser->HasOption() && DataConserver) DataConserver->NoSave = true;
+
+    HANDLE mutex = nullptr;
+    if (!parser->HasOption()) {
+        if (HANDLE running = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+            ::CloseHandle(running);
+            ShowMessage(kAlreadyRunning);
+            CommandLineParser = nullptr;
+            return 0;
+        }
+        // Left to the process exit on purpose: the name must stay taken until this copy ends.
+        mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
+        if (!mutex) ShowMessage(kNoMutex);
+    }
+
+    auto cache = std::make_unique<TListOfITEMIDLIST>();
+    AttributeCache = cache.get();
+
+    fw::Application* app = fw::App();
+    try {
+        app->Initialize();
+        ::ShowWindow(app->Handle(), SW_HIDE);
+        app->ShowMainForm = false;
+        app->SetTitle(L"Quillbrook");
+        app->SetHelpFile(L"QUILLBROOK.HLP");
+        app->CreateForm<TMainForm>();
+        if (DataConserver) DataConserver->WriteInstallFolder();
+        app->Run();
+    } catch (...) {
+        app->HandleCurrentException();
+    }
+
+    if (mutex) ::ReleaseMutex(mutex);
+    CommandLineParser = nullptr;
+    parser.reset();
+    AttributeCache = nullptr;
+    cache.reset();
+    return 0;
+}

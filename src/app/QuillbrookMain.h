@@ -1,0 +1,8 @@
+// The program's main function: parses the command line, keeps a second resident copy from starting,
+// sets the application up, creates the main form and runs the message loop. `commandLine` is the text
+// after the program name. Returns 0 on every path.
+#pragma once
+
+#include <string>
+
+int QuillbrookMain(const std::wstring& commandLine);

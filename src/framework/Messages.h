@@ -1,0 +1,13 @@
+// Private window messages of the framework. They sit in the WM_APP range so that they never meet the
+// program's own WM_USER-based messages (the folder refresh request is WM_USER + 100).
+#pragma once
+
+#include <windows.h>
+
+namespace fw {
+
+constexpr UINT CM_RELEASE = WM_APP + 0x101;     // a form frees itself when this arrives
+constexpr UINT CM_ACTIVATE = WM_APP + 0x102;    // posted to the application window after activation
+constexpr UINT CM_DEACTIVATE = WM_APP + 0x103;  // posted to the application window after deactivation
+
+}  // namespace fw

@@ -1,0 +1,60 @@
+#include "framework/TextConv.h"
+
+#include <climits>
+
+namespace fw {
+
+std::wstring MultiByteToWide(std::string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string WideToMultiByte(std::wstring_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                          nullptr);
+    return out;
+}
+
+std::wstring ToLowerLocale(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int len = static_cast<int>(text.size());
+    const int n = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE, text.data(), len, nullptr, 0,
+                                  nullptr, nullptr, 0);
+    if (n <= 0) return std::wstring(text);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_LOWERCASE, text.data(), len, out.data(), n, nullptr,
+                    nullptr, 0);
+    return out;
+}
+
+bool TryParseInt32(std::wstring_view text, int& out) noexcept {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    if (i == text.size()) return false;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c < L'0' || c > L'9') return false;
+        value = value * 10 + (c - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX || value < INT_MIN) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace fw

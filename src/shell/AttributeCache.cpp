@@ -1,0 +1,3 @@
+#include "shell/AttributeCache.h"
+
+TListOfITEMIDLIST* AttributeCache = nullptr;

@@ -1,0 +1,141 @@
+#include "shell/IdList.h"
+
+#include "framework/ComPtr.h"
+#include "framework/TextConv.h"
+#include "framework/Application.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+namespace {
+
+// Shell list pointers are declared UNALIGNED on some targets; a byte pointer is what the walk needs, and only
+// a C-style cast drops that qualifier (the SDK's own ILNext and ILSkip do the same).
+const BYTE* Bytes(PCUIDLIST_RELATIVE list) noexcept { return (const BYTE*)list; }
+
+// Counts are read with memcpy: items are not aligned to two bytes.
+USHORT CountAt(const BYTE* p) noexcept {
+    USHORT cb;
+    std::memcpy(&cb, p, sizeof(cb));
+    return cb;
+}
+
+constexpr UINT kTerminatorSize = sizeof(USHORT);
+
+// A new list holding `size` bytes of items from `items` and a terminator.
+unique_idlist MakeList(const BYTE* items, UINT size) noexcept {
+    auto* p = static_cast<BYTE*>(::CoTaskMemAlloc(size + kTerminatorSize));
+    if (!p) return nullptr;
+    if (size) std::memcpy(p, items, size);
+    std::memset(p + size, 0, kTerminatorSize);
+    return unique_idlist(reinterpret_cast<ITEMIDLIST*>(p));
+}
+
+// Offset of the last item (0 for the empty list); its byte count goes to `lastSize`.
+UINT LastItemOffset(const BYTE* p, UINT& lastSize) noexcept {
+    UINT offset = 0;
+    UINT last = 0;
+    lastSize = 0;
+    if (!p) return 0;
+    for (USHORT cb; (cb = CountAt(p + offset)) != 0; offset += cb) {
+        last = offset;
+        lastSize = cb;
+    }
+    return last;
+}
+
+}  // namespace
+
+unique_idlist AdoptIdList(PIDLIST_RELATIVE list) noexcept { return unique_idlist((ITEMIDLIST*)list); }
+
+UINT IdListSize(PCUIDLIST_RELATIVE list) noexcept {
+    const BYTE* p = Bytes(list);
+    if (!p) return 0;
+    UINT size = 0;
+    for (USHORT cb; (cb = CountAt(p + size)) != 0;) size += cb;
+    return size;
+}
+
+UINT LastItemSize(PCUIDLIST_RELATIVE list) noexcept {
+    UINT lastSize;
+    LastItemOffset(Bytes(list), lastSize);
+    return lastSize;
+}
+
+unique_idlist CopyIdList(PCUIDLIST_RELATIVE list) noexcept { return MakeList(Bytes(list), IdListSize(list)); }
+
+unique_idlist ConcatIdLists(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
+    const UINT sizeA = IdListSize(a);
+    const UINT sizeB = IdListSize(b);
+    unique_idlist joined = MakeList(Bytes(a), sizeA + sizeB);
+    if (joined && sizeB) std::memcpy(reinterpret_cast<BYTE*>(joined.get()) + sizeA, Bytes(b), sizeB);
+    return joined;
+}
+
+unique_idlist SplitFirstItem(PCUIDLIST_RELATIVE list, unique_idlist& rest) noexcept {
+    const BYTE* p = Bytes(list);
+    const UINT size = IdListSize(list);
+    const UINT firstSize = size ? CountAt(p) : 0;
+    rest = MakeList(p + firstSize, size - firstSize);
+    unique_idlist first = MakeList(p, firstSize);
+    if (!first || !rest) {
+        rest.reset();
+        return nullptr;
+    }
+    return first;
+}
+
+unique_idlist ParentIdList(PCUIDLIST_RELATIVE list) noexcept {
+    UINT lastSize;
+    return MakeList(Bytes(list), LastItemOffset(Bytes(list), lastSize));
+}
+
+unique_idlist LastItemOf(PCUIDLIST_RELATIVE list) noexcept {
+    UINT lastSize;
+    const UINT offset = LastItemOffset(Bytes(list), lastSize);
+    return MakeList(Bytes(list) + offset, lastSize);
+}
+
+bool IdListsEqual(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
+    const UINT size = IdListSize(a);
+    if (size != IdListSize(b)) return false;
+    return size == 0 || std::memcmp(Bytes(a), Bytes(b), size) == 0;
+}
+
+unique_idlist ParseDisplayPath(const std::wstring& text) {
+    fw::ComPtr<IShellFolder> desktop;
+    if (FAILED(::SHGetDesktopFolder(desktop.put())) || !desktop) return nullptr;  // silent: the caller decides
+    // ParseDisplayName takes a writable buffer.
+    std::wstring buffer = text;
+    const HWND owner = fw::App() ? fw::App()->Handle() : nullptr;
+    PIDLIST_RELATIVE raw = nullptr;
+    const HRESULT hr = desktop->ParseDisplayName(owner, nullptr, buffer.data(), nullptr, &raw, nullptr);
+    unique_idlist list = AdoptIdList(raw);  // owned even on failure, should a shell leave one behind
+    if (FAILED(hr)) return nullptr;
+    return list;
+}
+
+std::wstring StrRetToString(const STRRET& reply, PCUITEMID_CHILD relative) {
+    switch (reply.uType) {
+        case STRRET_WSTR: {
+            if (!reply.pOleStr) return {};
+            std::wstring text(reply.pOleStr);
+            ::CoTaskMemFree(reply.pOleStr);
+            return text;
+        }
+        case STRRET_OFFSET: {
+            if (!relative) return {};
+            const char* start = reinterpret_cast<const char*>(Bytes(relative)) + reply.uOffset;
+            return fw::AnsiToWide(start);
+        }
+        case STRRET_CSTR: {
+            // Bounded by the reply's own buffer in case the text fills it without a zero.
+            const char* end = std::find(std::begin(reply.cStr), std::end(reply.cStr), '\0');
+            return fw::AnsiToWide(std::string_view(reply.cStr, static_cast<size_t>(end - reply.cStr)));
+        }
+        default:
+            return {};
+    }
+}

@@ -1,0 +1,38 @@
+#include "shell/ListOfItemIdList.h"
+
+#include "shell/IdList.h"
+
+#include <new>
+
+TListOfITEMIDLIST::TListOfITEMIDLIST() : malloc_(TMalloc::Shared()) {}
+
+void TListOfITEMIDLIST::Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value) {
+    unique_idlist key = CopyIdList(list);
+    if (!key) throw std::bad_alloc();
+    auto boxed = std::make_unique<std::uint32_t>(value);
+    values_.Add(boxed.get());
+    boxed.release();
+    try {
+        keys_.Add(key.get());
+    } catch (...) {
+        // Keep the chains in step: drop the value just appended.
+        delete values_.RemoveAt(values_.Count() - 1);
+        throw;
+    }
+    key.release();
+}
+
+std::uint32_t TListOfITEMIDLIST::Find(PCUIDLIST_ABSOLUTE list) const noexcept {
+    auto value = values_.begin();
+    for (ITEMIDLIST* key : keys_) {
+        if (IdListsEqual(key, list)) return **value;
+        ++value;
+    }
+    return 0;
+}
+
+void TListOfITEMIDLIST::Clear() noexcept {
+    for (ITEMIDLIST* key : keys_) malloc_->Free(key);
+    keys_.Clear();
+    values_.Clear();
+}

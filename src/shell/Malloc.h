@@ -1,0 +1,29 @@
+// The shell task allocator. Item identifier lists are allocated and freed only through it (CoTaskMemAlloc
+// and CoTaskMemFree reach the same allocator). `TMalloc` holds one reference to it; the process-wide holder
+// from `Shared()` lives as long as anyone holds it, so its users share one reference by use count.
+#pragma once
+
+#include "framework/ComPtr.h"
+
+#include <objbase.h>
+
+#include <memory>
+
+class TMalloc {
+public:
+    // Throws fw::Exception(L"Cannot get IMalloc") when the shell hands out no allocator.
+    TMalloc();
+    ~TMalloc() = default;  // the ComPtr releases the allocator
+    TMalloc(const TMalloc&) = delete;
+    TMalloc& operator=(const TMalloc&) = delete;
+
+    void* Alloc(SIZE_T size) noexcept { return malloc_->Alloc(size); }
+    void Free(void* p) noexcept { malloc_->Free(p); }
+    IMalloc* Get() const noexcept { return malloc_.get(); }
+
+    // The process-wide holder: made by its first user, destroyed with its last. May throw as the constructor.
+    static std::shared_ptr<TMalloc> Shared();
+
+private:
+    fw::ComPtr<IMalloc> malloc_;
+};

@@ -1,0 +1,124 @@
+// The real program, started as a user starts it: resident and one-shot starts, the second-copy guard,
+// and what is left in the registry when it ends.
+#include "framework/Registry.h"
+#include "support/Process.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+namespace {
+
+using namespace std::chrono_literals;
+constexpr wchar_t kKey[] = L"Software\\Quillbrook";
+
+std::wstring Lower(std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+
+std::optional<DWORD> StoredType(const wchar_t* name) {
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0;
+    const LSTATUS s = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr);
+    ::RegCloseKey(key);
+    if (s != ERROR_SUCCESS) return std::nullopt;
+    return type;
+}
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(qbtest::ProgramPath().empty()) << "the test program needs Quillbrook.exe's path";
+        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+    }
+    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+};
+
+TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainFormCloses) {
+    qbtest::ProgramProcess first(L"");
+    ASSERT_TRUE(first.Started());
+    HWND mainForm = nullptr;
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return (mainForm = first.FindWindowOf(L"TMainForm", L"MainForm")); }));
+    EXPECT_FALSE(::IsWindowVisible(mainForm));  // the main form is never shown
+
+    // The resident copy holds Ctrl+E, so this process cannot register it.
+    EXPECT_FALSE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, 'E'));
+
+    // The install path is recorded at start.
+    fw::Registry reg;
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return reg.OpenKey(kKey, false) && reg.ValueExists(L"InstallFolder"); }));
+    EXPECT_EQ(Lower(*reg.ReadString(L"InstallFolder")), Lower(qbtest::ProgramPath()));
+    EXPECT_FALSE(reg.ValueExists(L"DelayTime"));
+    reg.CloseKey();
+
+    {
+        qbtest::ProgramProcess second(L"");
+        ASSERT_TRUE(second.Started());
+        HWND box = nullptr;
+        ASSERT_TRUE(qbtest::WaitUntil([&] { return (box = second.FindWindowOf(L"#32770", L"Quillbrook")); }));
+        ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(box) != FALSE; }));
+        EXPECT_TRUE(qbtest::FindChild(box, L"Static", L"Quillbrookはすでに起動しています。"));
+        RECT boxRect;
+        ::GetWindowRect(box, &boxRect);
+        qbtest::SaveScreenshot(boxRect, qbtest::OutputFolder() + L"\\already-running.bmp");
+
+        HWND ok = qbtest::FindChild(box, L"Button");
+        ASSERT_TRUE(ok);
+        RECT r;
+        ::GetWindowRect(ok, &r);
+        ::SetForegroundWindow(box);
+        qbtest::ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        const auto code = second.WaitForExit(10s);
+        ASSERT_TRUE(code.has_value()) << "the second copy did not end after its box was dismissed";
+        EXPECT_EQ(*code, 0u);
+    }
+    EXPECT_TRUE(first.Running());
+
+    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
+    const auto code = first.WaitForExit(10s);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0u);
+
+    for (const wchar_t* name : {L"DelayTime", L"HotKey1", L"HotKey2", L"OffsetX", L"OffsetY",
+                                L"HideWhenDeactivate", L"ShowTriangle"}) {
+        EXPECT_EQ(StoredType(name), static_cast<DWORD>(REG_DWORD)) << name;
+    }
+    EXPECT_EQ(StoredType(L"ButtonFaceBmp"), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(StoredType(L"InstallFolder"), static_cast<DWORD>(REG_SZ));
+
+    // The hotkey went with the program.
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, 'E'));
+    ::UnregisterHotKey(nullptr, 1);
+}
+
+TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
+    qbtest::ProgramProcess oneShot(L"-t 100 200");
+    ASSERT_TRUE(oneShot.Started());
+    const auto code = oneShot.WaitForExit(15s);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0u);
+    EXPECT_EQ(StoredType(L"InstallFolder"), static_cast<DWORD>(REG_SZ));
+    EXPECT_FALSE(StoredType(L"DelayTime").has_value());
+    EXPECT_FALSE(StoredType(L"ButtonFaceBmp").has_value());
+}
+
+TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
+    qbtest::ProgramProcess resident(L"");
+    HWND mainForm = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (mainForm = resident.FindWindowOf(L"TMainForm")); }));
+    qbtest::ProgramProcess oneShot(L"-M");
+    const auto code = oneShot.WaitForExit(15s);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0u);
+    // No already-running box came up for it, and the resident copy is untouched.
+    EXPECT_TRUE(resident.Running());
+    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// Driving Quillbrook.exe from outside the way a user would: start it, find its windows, click, look.
+#pragma once
+
+#include "framework/UniqueAny.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace qbtest {
+
+class ProgramProcess {
+public:
+    // Starts Quillbrook.exe with the given arguments (after the program name).
+    explicit ProgramProcess(const std::wstring& arguments);
+    ~ProgramProcess();  // ends the process if it is still running
+
+    bool Started() const noexcept { return static_cast<bool>(process_); }
+    DWORD Id() const noexcept { return id_; }
+    // Waits (pumping this thread's messages) for the process to end; its exit code, or nothing.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout);
+    bool Running() const noexcept;
+    // A visible or hidden top-level window of this process with the given class (and caption, when given).
+    HWND FindWindowOf(const wchar_t* className, const wchar_t* caption = nullptr) const;
+
+private:
+    fw::unique_handle process_;
+    DWORD id_ = 0;
+};
+
+// Text of a window (GetWindowText through WM_GETTEXT, so it works across processes).
+std::wstring WindowText(HWND hwnd);
+// The child of `parent` with the given class whose text is not empty, in z order; null if none.
+HWND FindChild(HWND parent, const wchar_t* className, const wchar_t* text = nullptr);
+// A real left click at a screen point (cursor move, button down, button up).
+void ClickAt(POINT screen);
+// Saves what the screen shows inside `rect` as a 24-bit BMP file; true on success.
+bool SaveScreenshot(const RECT& rect, const std::wstring& path);
+
+}  // namespace qbtest
