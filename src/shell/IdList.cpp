@@ -1,8 +1,8 @@
 #include "shell/IdList.h"
 
+#include "framework/Application.h"
 #include "framework/ComPtr.h"
 #include "framework/TextConv.h"
-#include "framework/Application.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +13,9 @@ namespace {
 
 // Shell list pointers are declared UNALIGNED on some targets; a byte pointer is what the walk needs, and only
 // a C-style cast drops that qualifier (the SDK's own ILNext and ILSkip do the same).
-const BYTE* Bytes(PCUIDLIST_RELATIVE list) noexcept { return (const BYTE*)list; }
+const BYTE* Bytes(PCUIDLIST_RELATIVE list) noexcept {
+    return (const BYTE*)list;
+}
 
 // Counts are read with memcpy: items are not aligned to two bytes.
 USHORT CountAt(const BYTE* p) noexcept {
@@ -24,12 +26,14 @@ USHORT CountAt(const BYTE* p) noexcept {
 
 constexpr UINT kTerminatorSize = sizeof(USHORT);
 
-// A new list holding `size` bytes of items from `items` and a terminator.
-unique_idlist MakeList(const BYTE* items, UINT size) noexcept {
-    auto* p = static_cast<BYTE*>(::CoTaskMemAlloc(size + kTerminatorSize));
+// A new list of `first` then `second` (sizes in bytes, items only) and a terminator.
+unique_idlist MakeList(const BYTE* first, UINT firstSize, const BYTE* second = nullptr,
+                       UINT secondSize = 0) noexcept {
+    auto* p = static_cast<BYTE*>(::CoTaskMemAlloc(firstSize + secondSize + kTerminatorSize));
     if (!p) return nullptr;
-    if (size) std::memcpy(p, items, size);
-    std::memset(p + size, 0, kTerminatorSize);
+    if (firstSize) std::memcpy(p, first, firstSize);
+    if (secondSize) std::memcpy(p + firstSize, second, secondSize);
+    std::memset(p + firstSize + secondSize, 0, kTerminatorSize);
     return unique_idlist(reinterpret_cast<ITEMIDLIST*>(p));
 }
 
@@ -48,7 +52,9 @@ UINT LastItemOffset(const BYTE* p, UINT& lastSize) noexcept {
 
 }  // namespace
 
-unique_idlist AdoptIdList(PIDLIST_RELATIVE list) noexcept { return unique_idlist((ITEMIDLIST*)list); }
+unique_idlist AdoptIdList(PIDLIST_RELATIVE list) noexcept {
+    return unique_idlist((ITEMIDLIST*)list);
+}
 
 UINT IdListSize(PCUIDLIST_RELATIVE list) noexcept {
     const BYTE* p = Bytes(list);
@@ -64,14 +70,12 @@ UINT LastItemSize(PCUIDLIST_RELATIVE list) noexcept {
     return lastSize;
 }
 
-unique_idlist CopyIdList(PCUIDLIST_RELATIVE list) noexcept { return MakeList(Bytes(list), IdListSize(list)); }
+unique_idlist CopyIdList(PCUIDLIST_RELATIVE list) noexcept {
+    return MakeList(Bytes(list), IdListSize(list));
+}
 
 unique_idlist ConcatIdLists(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
-    const UINT sizeA = IdListSize(a);
-    const UINT sizeB = IdListSize(b);
-    unique_idlist joined = MakeList(Bytes(a), sizeA + sizeB);
-    if (joined && sizeB) std::memcpy(reinterpret_cast<BYTE*>(joined.get()) + sizeA, Bytes(b), sizeB);
-    return joined;
+    return MakeList(Bytes(a), IdListSize(a), Bytes(b), IdListSize(b));
 }
 
 unique_idlist SplitFirstItem(PCUIDLIST_RELATIVE list, unique_idlist& rest) noexcept {
@@ -106,7 +110,8 @@ bool IdListsEqual(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
 
 unique_idlist ParseDisplayPath(const std::wstring& text) {
     fw::ComPtr<IShellFolder> desktop;
-    if (FAILED(::SHGetDesktopFolder(desktop.put())) || !desktop) return nullptr;  // silent: the caller decides
+    if (FAILED(::SHGetDesktopFolder(desktop.put())) || !desktop)
+        return nullptr;  // silent: the caller decides
     // ParseDisplayName takes a writable buffer.
     std::wstring buffer = text;
     const HWND owner = fw::App() ? fw::App()->Handle() : nullptr;

@@ -4,8 +4,8 @@
 
 namespace {
 
-// Binds `list` below `parent` one item at a time. Binding the whole list in one call is not used: some
-// folders (namespace extensions) only bind their own direct children. Null on any failure.
+// Binds `list` below `parent` one item per call, so that every folder on the way (namespace extensions
+// included) is only handed its own child item. Null on any failure.
 fw::ComPtr<IShellFolder> BindItems(IShellFolder* parent, PCUIDLIST_RELATIVE list) noexcept {
     unique_idlist rest;
     const unique_idlist first = SplitFirstItem(list, rest);
@@ -21,7 +21,8 @@ fw::ComPtr<IShellFolder> BindItems(IShellFolder* parent, PCUIDLIST_RELATIVE list
 
 TShellFolder::TShellFolder(PCUIDLIST_ABSOLUTE list) noexcept {
     fw::ComPtr<IShellFolder> desktop;
-    if (FAILED(::SHGetDesktopFolder(desktop.put()))) return;  // silent: a null folder tells the caller
+    if (FAILED(::SHGetDesktopFolder(desktop.put())) || !desktop)
+        return;  // silent: a null folder tells the caller
     // The empty list names the desktop, and BindToObject refuses it (E_INVALIDARG).
     if (IdListSize(list) == 0) {
         folder_ = std::move(desktop);

@@ -45,7 +45,8 @@ public:
         std::wstring base(temp, n);
         if (!base.empty() && base.back() == L'\\') base.pop_back();
         static int serial = 0;
-        root_ = base + L"\\qb-shell-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+        root_ = base + L"\\qb-shell-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++serial);
         ::CreateDirectoryW(root_.c_str(), nullptr);
     }
     ~ScratchFolder() { RemoveTree(root_); }
@@ -69,8 +70,8 @@ public:
 
     // Makes a file with a little content; returns true when it exists afterwards.
     static bool MakeFile(const std::wstring& path) {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
         ::WriteFile(file, "quillbrook", 10, &written, nullptr);
@@ -114,6 +115,24 @@ inline std::wstring ParsingNameOf(const ITEMIDLIST* absolute) {
     STRRET reply{};
     if (FAILED(folder->GetDisplayNameOf(last.get(), SHGDN_FORPARSING, &reply))) return L"<no name>";
     return StrRetToString(reply, last.get());
+}
+
+// The shell keeps a few blocks of the task allocator for the rest of the run when first used (under Wine: the
+// desktop folder's path). Making them before a spy scope starts keeps them out of its count; a leak of the
+// code under test still shows, since it recurs on every call.
+inline void WarmUpShell(const std::wstring& path) {
+    IShellFolder* desktop = nullptr;
+    if (FAILED(::SHGetDesktopFolder(&desktop))) return;
+    std::wstring buffer = path;
+    PIDLIST_RELATIVE list = nullptr;
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, buffer.data(), nullptr, &list, nullptr))) {
+        STRRET reply{};
+        if (SUCCEEDED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &reply))) {
+            if (reply.uType == STRRET_WSTR) ::CoTaskMemFree(reply.pOleStr);
+        }
+        ::CoTaskMemFree(list);
+    }
+    desktop->Release();
 }
 
 }  // namespace qbtest

@@ -1,0 +1,200 @@
+#include "framework/Graphics.h"
+
+#include "framework/Exception.h"
+
+namespace fw {
+
+COLORREF ColorToRGB(Color color) noexcept {
+    if (color & kSystemColorFlag) return ::GetSysColor(static_cast<int>(color & 0xFF));
+    return static_cast<COLORREF>(color & 0x00FFFFFF);
+}
+
+Font::Font() : name_(L"ＭＳ Ｐゴシック"), height_(12), charset_(SHIFTJIS_CHARSET), color_(clWindowText) {}
+
+void Font::Assign(const Font& other) {
+    if (this == &other) return;
+    if (!SameAs(other)) Changed();
+    name_ = other.name_;
+    height_ = other.height_;
+    style_ = other.style_;
+    charset_ = other.charset_;
+    color_ = other.color_;
+}
+
+bool Font::SameAs(const Font& other) const noexcept {
+    return name_ == other.name_ && height_ == other.height_ && style_ == other.style_ &&
+           charset_ == other.charset_;
+}
+
+void Font::SetName(const std::wstring& name) {
+    if (name == name_) return;
+    name_ = name;
+    Changed();
+}
+void Font::SetHeight(int height) {
+    if (height == height_) return;
+    height_ = height;
+    Changed();
+}
+void Font::SetStyle(unsigned style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+void Font::SetCharset(BYTE charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    Changed();
+}
+
+HFONT Font::Handle() const {
+    if (!handle_) {
+        LOGFONTW lf{};
+        lf.lfHeight = -height_;
+        lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (style_ & fsItalic) ? TRUE : FALSE;
+        lf.lfUnderline = (style_ & fsUnderline) ? TRUE : FALSE;
+        lf.lfStrikeOut = (style_ & fsStrikeOut) ? TRUE : FALSE;
+        lf.lfCharSet = charset_;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lstrcpynW(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
+        handle_.reset(::CreateFontIndirectW(&lf));
+    }
+    return handle_.get();
+}
+
+void Pen::SetColor(Color color) {
+    if (color == color_ && handle_) return;
+    color_ = color;
+    handle_.reset();
+}
+
+HPEN Pen::Handle() const {
+    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, 1, ColorToRGB(color_)));
+    return handle_.get();
+}
+
+void Brush::SetColor(Color color) {
+    style_ = BrushStyle::Solid;
+    if (color == color_ && handle_) return;
+    color_ = color;
+    handle_.reset();
+}
+
+HBRUSH Brush::Handle() const {
+    if (style_ == BrushStyle::Clear) return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    if (!handle_) handle_.reset(::CreateSolidBrush(ColorToRGB(color_)));
+    return handle_.get();
+}
+
+void Bitmap::LoadFromFile(const std::wstring& path) {
+    if (path.empty()) throw Exception(L"No bitmap file name");
+    auto* loaded = static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!loaded) throw Exception(L"Cannot load the bitmap " + path);
+    BITMAP info{};
+    ::GetObjectW(loaded, sizeof(info), &info);
+    handle_.reset(loaded);
+    width_ = info.bmWidth;
+    height_ = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+}
+
+void Bitmap::Clear() noexcept {
+    handle_.reset();
+    width_ = height_ = 0;
+}
+
+Canvas::~Canvas() { SetHandle(nullptr); }
+
+HDC Canvas::Handle() {
+    if (!dc_) CreateHandle();
+    if (dc_) SelectObjects();
+    return dc_;
+}
+
+void Canvas::SetHandle(HDC dc) {
+    if (dc == dc_) return;
+    if (dc_) DeselectObjects();
+    dc_ = dc;
+}
+
+void Canvas::SelectObjects() {
+    // Reselected on every use: the font, pen or brush may have been remade since the last one.
+    HGDIOBJ f = ::SelectObject(dc_, font_.Handle());
+    HGDIOBJ p = ::SelectObject(dc_, pen_.Handle());
+    HGDIOBJ b = ::SelectObject(dc_, brush_.Handle());
+    if (!oldFont_) oldFont_ = f;
+    if (!oldPen_) oldPen_ = p;
+    if (!oldBrush_) oldBrush_ = b;
+    ::SetTextColor(dc_, ColorToRGB(font_.GetColor()));
+    if (brush_.Style() == BrushStyle::Clear) {
+        ::SetBkMode(dc_, TRANSPARENT);
+    } else {
+        ::SetBkMode(dc_, OPAQUE);
+        ::SetBkColor(dc_, ColorToRGB(brush_.GetColor()));
+    }
+}
+
+void Canvas::DeselectObjects() {
+    if (oldFont_) ::SelectObject(dc_, oldFont_);
+    if (oldPen_) ::SelectObject(dc_, oldPen_);
+    if (oldBrush_) ::SelectObject(dc_, oldBrush_);
+    oldFont_ = oldPen_ = oldBrush_ = nullptr;
+}
+
+void Canvas::FillRect(const RECT& rect) {
+    HDC dc = Handle();
+    if (!dc || brush_.Style() == BrushStyle::Clear) return;
+    ::FillRect(dc, &rect, brush_.Handle());
+}
+
+void Canvas::MoveTo(int x, int y) {
+    if (HDC dc = Handle()) ::MoveToEx(dc, x, y, nullptr);
+    penPos_ = POINT{x, y};
+}
+
+void Canvas::LineTo(int x, int y) {
+    if (HDC dc = Handle()) ::LineTo(dc, x, y);
+    penPos_ = POINT{x, y};
+}
+
+void Canvas::TextRect(const RECT& rect, int x, int y, const std::wstring& text) {
+    HDC dc = Handle();
+    if (!dc) return;
+    UINT options = ETO_CLIPPED;
+    if (brush_.Style() != BrushStyle::Clear) options |= ETO_OPAQUE;
+    ::ExtTextOutW(dc, x, y, options, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+void Canvas::TextOut(int x, int y, const std::wstring& text) {
+    if (HDC dc = Handle()) ::ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+SIZE Canvas::TextExtent(const std::wstring& text) {
+    SIZE size{};
+    HDC dc = Handle();
+    if (!dc) return size;
+    if (text.empty()) {
+        // The height of an empty caption is still one line of text.
+        ::GetTextExtentPoint32W(dc, L" ", 1, &size);
+        size.cx = 0;
+        return size;
+    }
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {
+    HDC dc = Handle();
+    if (!dc || bitmap.Empty()) return;
+    unique_hdc memory(::CreateCompatibleDC(dc));
+    if (!memory) return;
+    HGDIOBJ old = ::SelectObject(memory.get(), bitmap.Handle());
+    const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory.get(), 0, 0,
+                 bitmap.Width(), bitmap.Height(), SRCCOPY);
+    ::SetStretchBltMode(dc, oldMode);
+    ::SelectObject(memory.get(), old);
+}
+
+}  // namespace fw

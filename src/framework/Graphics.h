@@ -1,0 +1,159 @@
+// Drawing objects: fonts, pens, brushes, bitmaps and the canvas that uses them.
+//
+// Font, Pen and Brush are property holders that make their GDI object when first needed and remake it
+// after a change; each owns its object. A Canvas draws on a device context it does not own: the
+// context is handed to it (SetHandle) or fetched on demand by a derived canvas (CreateHandle). While a
+// context is attached the canvas keeps its font, pen and brush selected into it and puts the original
+// objects back when the context is detached.
+#pragma once
+
+#include "framework/UniqueAny.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+// Colours are 0x00BBGGRR; a value with 0x80000000 set names a system colour (its low byte is the
+// GetSysColor index).
+using Color = unsigned int;
+constexpr Color kSystemColorFlag = 0x80000000u;
+constexpr Color SystemColor(int index) { return kSystemColorFlag | static_cast<Color>(index); }
+constexpr Color clBtnFace = SystemColor(COLOR_BTNFACE);
+constexpr Color clBtnShadow = SystemColor(COLOR_BTNSHADOW);
+constexpr Color clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);
+constexpr Color clWindowText = SystemColor(COLOR_WINDOWTEXT);
+constexpr Color clWhite = 0x00FFFFFF;
+constexpr Color clNavy = 0x00800000;
+COLORREF ColorToRGB(Color color) noexcept;
+
+enum FontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+class Font {
+public:
+    // The framework's default font: the Japanese UI font at 12 pixels, window-text colour.
+    Font();
+    Font(const Font& other) { Assign(other); }
+    Font& operator=(const Font& other) {
+        Assign(other);
+        return *this;
+    }
+    void Assign(const Font& other);
+
+    const std::wstring& Name() const noexcept { return name_; }
+    void SetName(const std::wstring& name);
+    int Height() const noexcept { return height_; }  // character height in pixels (LOGFONT convention)
+    void SetHeight(int height);
+    unsigned Style() const noexcept { return style_; }
+    void SetStyle(unsigned style);
+    BYTE Charset() const noexcept { return charset_; }
+    void SetCharset(BYTE charset);
+    Color GetColor() const noexcept { return color_; }
+    void SetColor(Color color) noexcept { color_ = color; }
+
+    HFONT Handle() const;
+    bool SameAs(const Font& other) const noexcept;
+
+private:
+    void Changed() noexcept { handle_.reset(); }
+    std::wstring name_;
+    int height_;
+    unsigned style_ = 0;
+    BYTE charset_;
+    Color color_;
+    mutable unique_hfont handle_;
+};
+
+class Pen {
+public:
+    Color GetColor() const noexcept { return color_; }
+    void SetColor(Color color);
+    HPEN Handle() const;
+
+private:
+    Color color_ = 0;
+    mutable unique_hpen handle_;
+};
+
+enum class BrushStyle { Solid, Clear };
+
+class Brush {
+public:
+    Color GetColor() const noexcept { return color_; }
+    void SetColor(Color color);  // also makes the style solid
+    BrushStyle Style() const noexcept { return style_; }
+    void SetStyle(BrushStyle style) noexcept { style_ = style; }
+    HBRUSH Handle() const;
+
+private:
+    Color color_ = clWhite;
+    BrushStyle style_ = BrushStyle::Solid;
+    mutable unique_hbrush handle_;
+};
+
+class Bitmap {
+public:
+    // Throws fw::Exception when the file cannot be read as a bitmap; the old picture then stays.
+    void LoadFromFile(const std::wstring& path);
+    bool Empty() const noexcept { return !handle_ || width_ == 0 || height_ == 0; }
+    int Width() const noexcept { return width_; }
+    int Height() const noexcept { return height_; }
+    HBITMAP Handle() const noexcept { return handle_.get(); }
+    void Clear() noexcept;
+
+private:
+    unique_hbitmap handle_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+class Canvas {
+public:
+    Canvas() = default;
+    virtual ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    Font& GetFont() noexcept { return font_; }
+    Pen& GetPen() noexcept { return pen_; }
+    Brush& GetBrush() noexcept { return brush_; }
+
+    // The device context with this canvas's font, pen and brush selected; null when none can be had.
+    HDC Handle();
+    // Attaches a borrowed device context (null detaches and restores the original objects).
+    void SetHandle(HDC dc);
+    bool HandleAllocated() const noexcept { return dc_ != nullptr; }
+
+    void FillRect(const RECT& rect);
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);  // draws up to, not including, the end point
+    POINT PenPos() const noexcept { return penPos_; }
+    // Draws `text` at (x, y), clipped to `rect`. A clear brush leaves the background as it is; a solid
+    // one fills the rectangle behind the text.
+    void TextRect(const RECT& rect, int x, int y, const std::wstring& text);
+    void TextOut(int x, int y, const std::wstring& text);
+    SIZE TextExtent(const std::wstring& text);
+    int TextWidth(const std::wstring& text) { return TextExtent(text).cx; }
+    int TextHeight(const std::wstring& text) { return TextExtent(text).cy; }
+    void StretchDraw(const RECT& rect, const Bitmap& bitmap);
+
+protected:
+    // Derived canvases fetch a device context here when Handle() is asked for one.
+    virtual void CreateHandle() {}
+
+private:
+    void SelectObjects();
+    void DeselectObjects();
+
+    HDC dc_ = nullptr;
+    Font font_;
+    Pen pen_;
+    Brush brush_;
+    POINT penPos_{};
+    HGDIOBJ oldFont_ = nullptr;
+    HGDIOBJ oldPen_ = nullptr;
+    HGDIOBJ oldBrush_ = nullptr;
+};
+
+}  // namespace fw

@@ -1,0 +1,21 @@
+// A popup button with a 16 by 16 icon from an image list before its caption (shell items).
+#pragma once
+
+#include "popup/PopupButton.h"
+
+#include <commctrl.h>
+
+class TIconButton : public TPopupButton {
+public:
+    static constexpr int kGap = 3;
+    static constexpr int kIconWidth = 16;
+    static constexpr int kIconHeight = 16;
+
+    void Paint() override;
+    void Measure() override;
+    // The image list's icon for the image index; the caller owns the handle.
+    HICON GetIcon() const;
+
+    int ImageIndex = 0;
+    HIMAGELIST ImageList = nullptr;  // borrowed (the system image list); null draws no icon
+};

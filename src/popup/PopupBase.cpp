@@ -1,0 +1,195 @@
+#include "popup/PopupBase.h"
+
+#include "popup/StringButton.h"
+
+namespace {
+
+constexpr int kOverlap = 5;
+
+int ScrollPosition(TPopupMenuBase* window) {
+    fw::FormScrollBar& bar = window->VertScrollBar();
+    return bar.IsShowing() ? bar.Position() : 0;
+}
+
+}  // namespace
+
+TPopupMenuBase::TPopupMenuBase(fw::Component* owner, const wchar_t* className) : fw::Form(owner, className) {
+    CommonSetup();
+}
+
+TPopupMenuBase::TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const wchar_t* className)
+    : fw::Form(owner, className) {
+    Adopter = adopter;
+    OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
+        if (key == VK_ESCAPE) Close();
+    };
+    CommonSetup();
+}
+
+void TPopupMenuBase::CommonSetup() {
+    Ready = true;
+    ButtonManager = new TPopupButtonManager(this);
+    ButtonManager->SetParent(this);
+    ChildMenu = nullptr;
+    OnClose = [this](fw::Form&, fw::CloseAction& action) { CloseHandler(action); };
+    ParentMenu = dynamic_cast<TPopupMenuBase*>(Owner());
+    OpensRight = true;
+    SetAutoScroll(false);
+    HorzScrollBar().SetTracking(true);
+    VertScrollBar().SetTracking(true);
+    SetBorderIcons(fw::biSystemMenu);
+    // An empty menu is only its frame; entries make it grow.
+    SetClientWidth(0);
+    SetClientHeight(0);
+}
+
+TPopupMenuBase::~TPopupMenuBase() {
+    if (ChildMenu) ChildMenu->Release();
+    delete ButtonManager;
+    ButtonManager = nullptr;
+}
+
+LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if ((msg == WM_DRAWITEM || msg == WM_MEASUREITEM || msg == WM_INITMENUPOPUP) && MenuMessageHook) {
+        MenuMessageHook(msg, wParam, lParam);
+    }
+    if (msg == WM_MOVE) {
+        WMMove();
+        return 0;
+    }
+    return fw::Form::WndProc(msg, wParam, lParam);
+}
+
+void TPopupMenuBase::WMMove() { DetachFromParent(); }
+
+void TPopupMenuBase::DetachFromParent() {
+    if (ParentMenu && Visible()) ParentMenu->ChildClosed(this);
+}
+
+void TPopupMenuBase::CloseHandler(fw::CloseAction&) {
+    if (ParentMenu) ParentMenu->ChildClosed(this);
+    Release();
+}
+
+void TPopupMenuBase::ChildClosed(TPopupMenuBase* window) {
+    if (!window || window != ChildMenu) return;
+    window->OpensRight = true;
+    ChildMenu = nullptr;
+    if (Adopter) {
+        RemoveComponent(window);
+        Adopter->InsertComponent(window);
+        // This window no longer owns the child and may be freed before it: the child must not call
+        // back into it later.
+        window->ParentMenu = nullptr;
+    }
+}
+
+void TPopupMenuBase::CloseChild() {
+    if (!ChildMenu) return;
+    ChildMenu->Release();
+    ChildMenu = nullptr;
+}
+
+TPopupMenuBase* TPopupMenuBase::NewChild() {
+    CloseChild();
+    auto* child = new TPopupMenuBase(this, Adopter);
+    ChildMenu = child;
+    return child;
+}
+
+TPopupMenuBase* TPopupMenuBase::OpenChildFor(TPopupButtonBase* entry, const FillProc& fill) {
+    if (ChildMenu) ChildMenu->Release();
+    ChildMenu = nullptr;
+    auto* child = new TPopupMenuBase(this, Adopter);
+    if (fill) fill(*child->ButtonManager);
+    // The new window's entries get their final columns and widths before it is placed and shown.
+    child->ButtonManager->FinishLayout();
+    PlaceChild(this, child, entry);
+    if (auto* text = dynamic_cast<TStringButton*>(entry)) child->SetCaption(text->Caption());
+    child->Show();
+    ChildMenu = child;
+    return child;
+}
+
+void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry) {
+    const RECT work = fw::WorkArea();
+    if (entry) child->SetTop(entry->Top() + parent->Top() - ScrollPosition(parent));
+    if (work.bottom < child->Top() + child->Height()) child->SetTop(work.bottom - child->Height());
+    if (child->Top() < 0) child->SetTop(0);
+    FitHeightToWorkArea(child);
+    if (parent->OpensRight) {
+        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->OpensRight = true;
+    } else {
+        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->OpensRight = false;
+    }
+    if (child->Left() < 0) {
+        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->OpensRight = true;
+    } else if (work.right < child->Left() + child->Width()) {
+        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->OpensRight = false;
+    }
+}
+
+void FitHeightToWorkArea(TPopupMenuBase* window) {
+    const RECT work = fw::WorkArea();
+    const int available = (work.bottom - work.top) - window->Top();
+    if (available < window->Height()) window->SetHeight(available);
+    fw::FormScrollBar& bar = window->VertScrollBar();
+    if (window->ClientHeight() >= window->ButtonManager->Height()) {
+        bar.SetVisible(false);
+        return;
+    }
+    // The scroll bar widens the window instead of narrowing the entries.
+    const int width = window->ClientWidth();
+    bar.SetRange(window->ButtonManager->Height());
+    bar.SetVisible(true);
+    window->SetClientWidth(width);
+}
+
+void ClampToWorkArea(TPopupMenuBase* window) {
+    const RECT work = fw::WorkArea();
+    if (window->Left() < work.left) {
+        window->SetLeft(work.left);
+    } else if (work.right < window->Left() + window->Width()) {
+        window->SetLeft(work.right - window->Width());
+    }
+    if (window->Top() < work.top) {
+        window->SetTop(work.top);
+    } else if (work.bottom < window->Top() + window->Height()) {
+        window->SetTop(work.bottom - window->Height());
+    }
+}
+
+bool MayCloseChain(TPopupMenuBase* window) {
+    if (!window->Ready) return false;
+    if (window->ChildMenu && window->ButtonManager->CloseAllowed) return MayCloseChain(window->ChildMenu);
+    return window->ButtonManager->CloseAllowed;
+}
+
+TPopupMenuBase* TPopupMenuManager::FindRootMenu() const {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* menu = dynamic_cast<TPopupMenuBase*>(Components(i));
+        if (menu && menu->IsRootMenu()) return menu;
+    }
+    return nullptr;
+}
+
+int TPopupMenuManager::CountRootMenus() const {
+    int count = 0;
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* menu = dynamic_cast<TPopupMenuBase*>(Components(i));
+        if (menu && menu->IsRootMenu()) ++count;
+    }
+    return count;
+}
+
+bool TPopupMenuManager::AllMenusMayClose() const {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* menu = dynamic_cast<TPopupMenuBase*>(Components(i));
+        if (menu && !MayCloseChain(menu)) return false;
+    }
+    return true;
+}

@@ -1,0 +1,102 @@
+#include "popup/PopupButton.h"
+
+#include "popup/PopupBase.h"
+#include "popup/PopupButtonManager.h"
+
+TPopupMenuBase* TPopupButton::MenuWindow() const {
+    return Container() ? Container()->OwnerWindow() : nullptr;
+}
+
+void TPopupButton::Paint() {
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas) return;
+    canvas->GetFont().Assign(GetFont());
+    const RECT r = BoundsRect();
+    RECT t = r;
+    if (TriangleSide == 0) OffsetRect(&t, kTriangleArea, 0);
+    fw::Bitmap* face = ButtonFace();
+    const bool hasFace = face && !face->Empty();
+    if (hasFace) canvas->StretchDraw(r, *face);
+    if (Hot) {
+        canvas->GetBrush().SetColor(HotColor);
+        canvas->GetPen().SetColor(HotColor);
+        canvas->FillRect(r);
+        canvas->GetFont().SetColor(fw::clWhite);
+        canvas->TextRect(t, t.left, t.top, Caption());
+    } else {
+        canvas->GetPen().SetColor(ContainerColor());
+        if (!hasFace) {
+            canvas->GetBrush().SetColor(ContainerColor());
+            canvas->FillRect(r);
+        }
+        canvas->GetBrush().SetStyle(fw::BrushStyle::Clear);
+        canvas->TextRect(t, t.left, t.top, Caption());
+        canvas->GetBrush().SetColor(ContainerColor());
+    }
+    PaintTriangle();
+}
+
+void TPopupButton::PaintTriangle() {
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas || TriangleSide == 2) return;
+    const int s = kTriangleSize;
+    const int b = (Height() - s) / 2;
+    const int mid = Top() + b + s / 2;
+    fw::Pen& pen = canvas->GetPen();
+    if (TriangleSide == 0) {
+        const RECT box{Left(), Top() + b, Left() + s, Top() + b + s};
+        pen.SetColor(fw::clBtnHighlight);
+        canvas->MoveTo(box.right, box.top);
+        canvas->LineTo(box.left, mid);
+        pen.SetColor(fw::clBtnShadow);
+        canvas->MoveTo(box.right, box.bottom);
+        canvas->LineTo(box.left, mid);
+        canvas->MoveTo(box.right, box.bottom);
+        canvas->LineTo(box.right, box.top);
+    } else {
+        const RECT box{Left() + Width() - s, Top() + b, Left() + Width(), Top() + b + s};
+        pen.SetColor(fw::clBtnHighlight);
+        canvas->MoveTo(box.left, box.top);
+        canvas->LineTo(box.left, box.bottom);
+        canvas->MoveTo(box.left, box.top);
+        canvas->LineTo(box.right, mid);
+        pen.SetColor(fw::clBtnShadow);
+        canvas->LineTo(box.left, box.bottom);
+    }
+}
+
+void TPopupButton::MouseEnter() {
+    Hot = true;
+    Paint();
+    TPopupButtonBase::MouseEnter();
+}
+
+void TPopupButton::MouseLeave() {
+    Hot = false;
+    Paint();
+    TriangleLatch = false;
+}
+
+void TPopupButton::MouseMove(fw::ShiftState shift, int x, int y) {
+    TPopupButtonBase::MouseMove(shift, x, y);
+    if (TriangleSide == 0) {
+        if (!TriangleLatch && x <= kTriangleArea) {
+            TriangleLatch = true;
+            OpenFromTriangle();
+        } else if (TriangleLatch && x > kTriangleArea) {
+            TriangleLatch = false;
+        }
+    } else if (TriangleSide == 1) {
+        if (!TriangleLatch && x >= Width() - kTriangleArea) {
+            TriangleLatch = true;
+            OpenFromTriangle();
+        } else if (TriangleLatch && x < Width() - kTriangleArea) {
+            TriangleLatch = false;
+        }
+    }
+}
+
+void TPopupButton::Hover() {
+    TPopupButtonBase::Hover();
+    if (TPopupMenuBase* window = MenuWindow()) window->CloseChild();
+}

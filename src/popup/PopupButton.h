@@ -1,0 +1,30 @@
+// A caption button that highlights (navy, white text) while the mouse is on it and can show a submenu
+// triangle on its left (side 0) or right (side 1) edge; side 2 shows none. Moving into the 14-pixel
+// triangle area opens the submenu once (OpenFromTriangle), again only after the cursor has left it.
+// Resting on the button for the hover delay closes a submenu opened from a sibling.
+#pragma once
+
+#include "popup/StringButton.h"
+
+class TPopupButton : public TStringButton {
+public:
+    static constexpr int kTriangleArea = 14;
+    static constexpr int kTriangleSize = 8;
+
+    void Paint() override;
+    void SetTriangleSide(unsigned char side) override { TriangleSide = side; }
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void MouseMove(fw::ShiftState shift, int x, int y) override;
+    virtual void OpenFromTriangle() {}
+    void Hover() override;
+
+    bool Hot = false;
+    fw::Color HotColor = fw::clNavy;
+    unsigned char TriangleSide = 2;
+
+protected:
+    void PaintTriangle();
+    // The menu window that holds this entry's container, if any.
+    class TPopupMenuBase* MenuWindow() const;
+};

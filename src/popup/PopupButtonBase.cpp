@@ -1,0 +1,104 @@
+#include "popup/PopupButtonBase.h"
+
+#include "app/DataConserver.h"
+#include "framework/Exception.h"
+#include "popup/PopupButtonManager.h"
+
+#include <memory>
+
+bool TriangleLatch = false;
+
+namespace {
+
+std::unique_ptr<fw::Bitmap> g_buttonFace;
+int g_entries = 0;
+
+}  // namespace
+
+fw::Bitmap* ButtonFace() { return g_buttonFace.get(); }
+
+void LoadButtonFace(const std::wstring& path) {
+    if (!g_buttonFace) return;
+    try {
+        g_buttonFace->LoadFromFile(path);
+    } catch (const fw::Exception&) {
+        // A missing or unreadable picture leaves the menus as they were.
+    }
+}
+
+TPopupButtonBase::TPopupButtonBase() {
+    if (g_entries++ == 0) g_buttonFace = std::make_unique<fw::Bitmap>();
+    tracker_.Action = [this] { Hover(); };
+    tracker_.Condition = [this] { return CursorInside(); };
+    tracker_.Interval = DataConserver ? DataConserver->DelayTime : 200;
+}
+
+TPopupButtonBase::~TPopupButtonBase() {
+    if (--g_entries == 0) g_buttonFace.reset();
+}
+
+void TPopupButtonBase::Attach(TPopupButtonManager* container) {
+    container_ = container;
+    canvas_ = container ? &container->GetCanvas() : nullptr;
+}
+
+TPopupButtonBase& TPopupButtonBase::SetLeft(int v) {
+    left_ = v;
+    return *this;
+}
+TPopupButtonBase& TPopupButtonBase::SetTop(int v) {
+    top_ = v;
+    return *this;
+}
+TPopupButtonBase& TPopupButtonBase::SetWidth(int v) {
+    width_ = v;
+    return *this;
+}
+TPopupButtonBase& TPopupButtonBase::SetHeight(int v) {
+    height_ = v;
+    return *this;
+}
+
+void TPopupButtonBase::Click() {
+    if (OnClick) OnClick(*this);
+}
+
+void TPopupButtonBase::MouseDown(fw::MouseButton button, fw::ShiftState shift, int x, int y) {
+    tracker_.Stop();
+    if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
+}
+
+void TPopupButtonBase::MouseMove(fw::ShiftState shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(*this, shift, x, y);
+}
+
+void TPopupButtonBase::MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y) {
+    if (OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+}
+
+void TPopupButtonBase::MouseEnter() {
+    if (OnMouseEnter) OnMouseEnter(*this);
+    tracker_.Start();
+}
+
+void TPopupButtonBase::Hover() {
+    if (OnHover) OnHover(*this);
+}
+
+void TPopupButtonBase::MouseLeave() {
+    if (OnMouseLeave) OnMouseLeave(*this);
+    tracker_.Stop();
+}
+
+bool TPopupButtonBase::CursorInside() const {
+    if (!container_) return false;
+    POINT cursor;
+    if (!::GetCursorPos(&cursor)) return false;
+    const POINT topLeft = container_->ClientToScreen(POINT{Left(), Top()});
+    const POINT bottomRight = container_->ClientToScreen(POINT{Left() + Width(), Top() + Height()});
+    return topLeft.x <= cursor.x && cursor.x < bottomRight.x && topLeft.y <= cursor.y && cursor.y < bottomRight.y;
+}
+
+fw::Color TPopupButtonBase::ContainerColor() const noexcept {
+    return container_ ? container_->GetColor() : fw::clBtnFace;
+}

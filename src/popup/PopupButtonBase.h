@@ -1,0 +1,82 @@
+// Menu entries: lightweight drawable items (not windows) that live in a button container and paint on
+// its canvas. TPopupButtonBase is the one virtual base of every entry: rectangle, mouse events and the
+// hover delay. Shared by the whole family: the button face bitmap drawn behind entries (exists while
+// any entry exists), the hover timer, and the submenu-triangle latch.
+#pragma once
+
+#include "framework/Graphics.h"
+#include "framework/GraphicControl.h"
+#include "framework/ShiftState.h"
+#include "popup/DelayCaller.h"
+
+#include <functional>
+#include <string>
+
+class TPopupButtonManager;
+
+class TPopupButtonBase {
+public:
+    TPopupButtonBase();
+    virtual ~TPopupButtonBase();
+    TPopupButtonBase(const TPopupButtonBase&) = delete;
+    TPopupButtonBase& operator=(const TPopupButtonBase&) = delete;
+
+    virtual void Attach(TPopupButtonManager* container);
+    virtual void Paint() {}
+    virtual void Measure() {}
+
+    virtual int Left() const { return left_; }
+    virtual int Top() const { return top_; }
+    virtual int Width() const { return width_; }
+    virtual int Height() const { return height_; }
+    virtual TPopupButtonBase& SetLeft(int v);
+    virtual TPopupButtonBase& SetTop(int v);
+    virtual TPopupButtonBase& SetWidth(int v);
+    virtual TPopupButtonBase& SetHeight(int v);
+
+    virtual void SetTriangleSide(unsigned char) {}
+    virtual void Click();
+    virtual void MouseDown(fw::MouseButton button, fw::ShiftState shift, int x, int y);
+    virtual void MouseMove(fw::ShiftState shift, int x, int y);
+    virtual void MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y);
+    virtual void MouseEnter();
+    virtual void Hover();
+    virtual void MouseLeave();
+
+    void SetHoverDelay(int milliseconds) noexcept { tracker_.Interval = milliseconds; }
+    int HoverDelay() const noexcept { return tracker_.Interval; }
+    bool HoverPending() const noexcept { return tracker_.Running(); }
+    // Whether the cursor is inside this entry now (screen coordinates, right and bottom edges outside).
+    bool CursorInside() const;
+
+    TPopupButtonManager* Container() const noexcept { return container_; }
+    fw::Canvas* GetCanvas() const noexcept { return canvas_; }
+    RECT BoundsRect() const { return RECT{Left(), Top(), Left() + Width(), Top() + Height()}; }
+
+    std::function<void(TPopupButtonBase& sender)> OnClick;
+    std::function<void(TPopupButtonBase& sender, fw::MouseButton, fw::ShiftState, int x, int y)> OnMouseDown;
+    std::function<void(TPopupButtonBase& sender)> OnMouseEnter;
+    std::function<void(TPopupButtonBase& sender)> OnHover;
+    std::function<void(TPopupButtonBase& sender)> OnMouseLeave;
+    std::function<void(TPopupButtonBase& sender, fw::ShiftState, int x, int y)> OnMouseMove;
+    std::function<void(TPopupButtonBase& sender, fw::MouseButton, fw::ShiftState, int x, int y)> OnMouseUp;
+
+protected:
+    fw::Color ContainerColor() const noexcept;
+
+private:
+    TDelayCaller tracker_;
+    fw::Canvas* canvas_ = nullptr;
+    TPopupButtonManager* container_ = nullptr;
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// The bitmap drawn stretched behind every entry when loaded and not empty; null while no entry exists.
+fw::Bitmap* ButtonFace();
+// Loads the face bitmap from a file (while entries exist); any failure keeps the previous picture.
+void LoadButtonFace(const std::wstring& path);
+// Set when a submenu was opened from a triangle; cleared when the cursor leaves the triangle area.
+extern bool TriangleLatch;

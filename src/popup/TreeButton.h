@@ -1,0 +1,21 @@
+// A popup button that opens a submenu filled by a callback: from the triangle when triangles are shown,
+// otherwise after the hover delay.
+#pragma once
+
+#include "popup/PopupButton.h"
+
+#include <functional>
+
+class TTreeButton : public TPopupButton {
+public:
+    using FillProcType = std::function<void(TPopupButtonManager& manager)>;
+    explicit TTreeButton(FillProcType fill) : FillProc(std::move(fill)) {}
+
+    void OpenFromTriangle() override;
+    void Hover() override;
+
+    FillProcType FillProc;
+
+private:
+    void OpenChild();
+};

@@ -1,0 +1,59 @@
+#include "support/Input.h"
+
+#include "support/TestSupport.h"
+
+namespace qbtest {
+
+namespace {
+
+void SendMouse(DWORD flags, POINT at) {
+    const int w = ::GetSystemMetrics(SM_CXSCREEN) - 1;
+    const int h = ::GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (at.x * 65535 + w / 2) / w;
+    in.mi.dy = (at.y * 65535 + h / 2) / h;
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+POINT Cursor() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return p;
+}
+
+}  // namespace
+
+void MoveMouseTo(POINT screen) {
+    // A move to where the cursor already is makes no motion event: the input move comes first, and
+    // SetCursorPos only corrects rounding of the absolute coordinates afterwards.
+    SendMouse(MOUSEEVENTF_MOVE, screen);
+    SettleInput();
+    const POINT now = Cursor();
+    if (now.x != screen.x || now.y != screen.y) {
+        ::SetCursorPos(screen.x, screen.y);
+        SettleInput();
+    }
+}
+
+void PressLeft() {
+    SendMouse(MOUSEEVENTF_LEFTDOWN, Cursor());
+    SettleInput();
+}
+void ReleaseLeft() {
+    SendMouse(MOUSEEVENTF_LEFTUP, Cursor());
+    SettleInput();
+}
+void PressRight() {
+    SendMouse(MOUSEEVENTF_RIGHTDOWN, Cursor());
+    SettleInput();
+}
+void ReleaseRight() {
+    SendMouse(MOUSEEVENTF_RIGHTUP, Cursor());
+    SettleInput();
+}
+
+void SettleInput() { PumpFor(std::chrono::milliseconds(30)); }
+
+}  // namespace qbtest
