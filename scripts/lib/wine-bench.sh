@@ -36,17 +36,20 @@ qb_start_wine() {
   mkdir -p "$WINEPREFIX"
   "$(qb_wineserver_binary)" -f -p </dev/null >/dev/null 2>&1 &
   QB_WINESERVER_PID=$!
-  if [ ! -f "$WINEPREFIX/.qb-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.qb-ready-2" ]; then
     echo "wine: making the prefix $WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
-    qb_register_fonts
-    touch "$WINEPREFIX/.qb-ready"
+    qb_configure_prefix
+    touch "$WINEPREFIX/.qb-ready-2"
   fi
 }
 
-# Japanese UI fonts and the default UI fonts map to a CJK font that also has Latin glyphs; without this
-# Japanese draws but ASCII digits come out as boxes.
-qb_register_fonts() {
+# - Japanese UI fonts and the default UI fonts map to a CJK font that also has Latin glyphs; without
+#   this Japanese draws but ASCII digits come out as boxes.
+# - Windows are not handed to an X window manager (there is none on the virtual display): Wine draws
+#   their frames itself, and hiding or destroying a window does not wait two seconds for a window
+#   manager's answer that never comes.
+qb_configure_prefix() {
   local font="Noto Sans CJK JP"
   local reg="$WINEPREFIX/qb-fonts.reg"
   local names=("ＭＳ Ｐゴシック" "ＭＳ ゴシック" "ＭＳ Ｐ明朝" "ＭＳ 明朝" "MS PGothic" "MS Gothic" "MS UI Gothic"
@@ -57,6 +60,7 @@ qb_register_fonts() {
     for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$font"; done
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
     for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$font"; done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
   "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
 }

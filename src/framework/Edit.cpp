@@ -41,7 +41,8 @@ Edit::Edit(Component* owner, Form& parent) : Component(owner) {
                                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, 0, 0,
                                          120, 21, parent.Handle(), nullptr, ModuleHandle(), nullptr));
     if (!window) throw Exception(L"Cannot create the edit control");
-    if (!::SetWindowSubclass(window.get(), &Edit::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!::SetWindowSubclass(window.get(), &Edit::SubclassProc, kSubclassId,
+                             reinterpret_cast<DWORD_PTR>(this))) {
         throw Exception(L"Cannot subclass the edit control");
     }
     hwnd_ = window.release();

@@ -358,7 +358,8 @@ void Form::InsertControl(GraphicControl* control) {
 
 void Form::RemoveControl(GraphicControl* control) noexcept {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-    canvasesInUse_.erase(std::remove(canvasesInUse_.begin(), canvasesInUse_.end(), control), canvasesInUse_.end());
+    canvasesInUse_.erase(std::remove(canvasesInUse_.begin(), canvasesInUse_.end(), control),
+                         canvasesInUse_.end());
     if (captureControl_ == control) captureControl_ = nullptr;
     if (mouseControl_ == control) mouseControl_ = nullptr;
     if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);

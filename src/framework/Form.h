@@ -51,9 +51,9 @@ public:
     // Whether the bar is on the screen right now.
     bool IsShowing() const noexcept { return showing_; }
 
-    void Update();                                      // after a change of range, size or visibility
-    void Scroll(WORD code, int trackPosition);          // WM_VSCROLL / WM_HSCROLL
-    void Wheel(int delta);                              // WM_MOUSEWHEEL, in WHEEL_DELTA units
+    void Update();                              // after a change of range, size or visibility
+    void Scroll(WORD code, int trackPosition);  // WM_VSCROLL / WM_HSCROLL
+    void Wheel(int delta);                      // WM_MOUSEWHEEL, in WHEEL_DELTA units
 
 private:
     int ClientExtent() const;

@@ -40,11 +40,17 @@ void GraphicControl::SetVisible(bool visible) {
     if (parent_) parent_->Invalidate(nullptr);
 }
 
-Color GraphicControl::GetColor() const noexcept { return parent_ ? parent_->GetColor() : clBtnFace; }
+Color GraphicControl::GetColor() const noexcept {
+    return parent_ ? parent_->GetColor() : clBtnFace;
+}
 
-void GraphicControl::ReleaseCanvas() noexcept { canvas_.Free(); }
+void GraphicControl::ReleaseCanvas() noexcept {
+    canvas_.Free();
+}
 
-void GraphicControl::Invalidate() { InvalidateRect(RECT{0, 0, width_, height_}); }
+void GraphicControl::Invalidate() {
+    InvalidateRect(RECT{0, 0, width_, height_});
+}
 
 void GraphicControl::InvalidateRect(const RECT& r) {
     if (!parent_ || !visible_) return;

@@ -104,7 +104,9 @@ void Bitmap::Clear() noexcept {
     width_ = height_ = 0;
 }
 
-Canvas::~Canvas() { SetHandle(nullptr); }
+Canvas::~Canvas() {
+    SetHandle(nullptr);
+}
 
 HDC Canvas::Handle() {
     if (!dc_) CreateHandle();
@@ -167,7 +169,8 @@ void Canvas::TextRect(const RECT& rect, int x, int y, const std::wstring& text) 
 }
 
 void Canvas::TextOut(int x, int y, const std::wstring& text) {
-    if (HDC dc = Handle()) ::ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    if (HDC dc = Handle())
+        ::ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
 }
 
 SIZE Canvas::TextExtent(const std::wstring& text) {

@@ -19,7 +19,9 @@ namespace fw {
 // GetSysColor index).
 using Color = unsigned int;
 constexpr Color kSystemColorFlag = 0x80000000u;
-constexpr Color SystemColor(int index) { return kSystemColorFlag | static_cast<Color>(index); }
+constexpr Color SystemColor(int index) {
+    return kSystemColorFlag | static_cast<Color>(index);
+}
 constexpr Color clBtnFace = SystemColor(COLOR_BTNFACE);
 constexpr Color clBtnShadow = SystemColor(COLOR_BTNSHADOW);
 constexpr Color clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);

@@ -3,7 +3,6 @@
 #include "framework/Exception.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 namespace GraphicsFunc {
@@ -12,10 +11,15 @@ namespace {
 
 constexpr int kMaxBitsWithColorTable = 15;
 
+// 64 bits, so that INT_MIN has a magnitude too.
+std::uint64_t Magnitude(int value) noexcept {
+    const std::int64_t v = value;
+    return static_cast<std::uint64_t>(v < 0 ? -v : v);
+}
+
 // Bytes in one row of a DIB: rows are padded to whole DWORDs.
 std::uint64_t RowBytes(int bitCount, int width) noexcept {
-    const std::uint64_t bits = static_cast<std::uint64_t>(bitCount) * static_cast<std::uint64_t>(std::abs(width));
-    return (bits + 31) / 32 * 4;
+    return (static_cast<std::uint64_t>(bitCount) * Magnitude(width) + 31) / 32 * 4;
 }
 
 BYTE Scale(BYTE value, int percent) noexcept {
@@ -57,8 +61,8 @@ void ScaleRect(HDC dc, const RECT& rect, int width, int height, int redPercent, 
         }
     }
 
-    ::SetDIBitsToDevice(dc, rect.left, rect.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                        static_cast<UINT>(height), pixels.Data(), header.Info(), DIB_RGB_COLORS);
+    ::SetDIBitsToDevice(dc, rect.left, rect.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0,
+                        0, static_cast<UINT>(height), pixels.Data(), header.Info(), DIB_RGB_COLORS);
 }
 
 }  // namespace
@@ -77,7 +81,7 @@ int HeaderBitCount(int requested) noexcept {
 BitmapHeader MakeBitmapHeader(int width, int height, int requestedBitCount) {
     const int bitCount = HeaderBitCount(requestedBitCount);
     const DWORD colors = bitCount <= kMaxBitsWithColorTable ? (DWORD{1} << bitCount) : 0;
-    const std::uint64_t imageSize = RowBytes(bitCount, width) * static_cast<std::uint64_t>(std::abs(height));
+    const std::uint64_t imageSize = RowBytes(bitCount, width) * Magnitude(height);
     if (imageSize > std::numeric_limits<DWORD>::max()) throw fw::Exception(L"Bitmap too large");
 
     BitmapHeader header(sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD));

@@ -60,7 +60,9 @@ LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return fw::Form::WndProc(msg, wParam, lParam);
 }
 
-void TPopupMenuBase::WMMove() { DetachFromParent(); }
+void TPopupMenuBase::WMMove() {
+    DetachFromParent();
+}
 
 void TPopupMenuBase::DetachFromParent() {
     if (ParentMenu && Visible()) ParentMenu->ChildClosed(this);

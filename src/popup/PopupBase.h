@@ -22,7 +22,8 @@ public:
     // Plain window: no adopter and no keyboard handling.
     explicit TPopupMenuBase(fw::Component* owner, const wchar_t* className = L"TPopupMenuBase");
     // Adopting window: children that leave the cascade go to `adopter`; Escape closes the window.
-    TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const wchar_t* className = L"TPopupMenuBase");
+    TPopupMenuBase(fw::Component* owner, fw::Component* adopter,
+                   const wchar_t* className = L"TPopupMenuBase");
     ~TPopupMenuBase() override;
 
     virtual void ChildClosed(TPopupMenuBase* window);

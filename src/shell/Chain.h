@@ -4,7 +4,6 @@
 // destruction. Items removed with RemoveAt or Remove go back to the caller in both kinds.
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <utility>
 

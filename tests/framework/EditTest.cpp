@@ -103,7 +103,8 @@ TEST_F(EditOnForm, TypingRaisesOnChange) {
     edit_->OnChange = [&](fw::Edit& sender) { seen.push_back(sender.Text()); };
     ASSERT_TRUE(FocusEdit());
     TypeText(L"あa");
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return edit_->Text() == L"あa"; })) << "text: " << edit_->Text().size();
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return edit_->Text() == L"あa"; }))
+        << "text: " << edit_->Text().size();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], L"あ");
     EXPECT_EQ(seen[1], L"あa");

@@ -16,7 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TTreeButton* AddTree(TPopupButtonManager& manager, const std::wstring& caption, TTreeButton::FillProcType fill) {
+TTreeButton* AddTree(TPopupButtonManager& manager, const std::wstring& caption,
+                     TTreeButton::FillProcType fill) {
     auto* button = new TTreeButton(std::move(fill));
     button->SetHoverDelay(100);
     button->SetCaption(caption);  // before AddEntry, which measures it
@@ -35,7 +36,8 @@ void FillLevel(TPopupButtonManager& manager, int level) {
 }
 
 POINT EntryCenter(TPopupButtonManager& manager, TPopupButtonBase* entry) {
-    return manager.ClientToScreen(POINT{entry->Left() + entry->Width() / 2, entry->Top() + entry->Height() / 2});
+    return manager.ClientToScreen(
+        POINT{entry->Left() + entry->Width() / 2, entry->Top() + entry->Height() / 2});
 }
 
 TEST(Cascade, HoverOpensThreeLevelsBesideEachOther) {
@@ -80,7 +82,8 @@ TEST(Cascade, HoverOpensThreeLevelsBesideEachOther) {
     TPopupMenuBase* middle = top->ChildMenu;
     ASSERT_NE(middle, nullptr);
     ::PostMessageW(middle->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return top->ChildMenu == nullptr && manager->ComponentCount() == 1; }));
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return top->ChildMenu == nullptr && manager->ComponentCount() == 1; }));
     EXPECT_TRUE(top->Visible());
 
     manager.reset();

@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <ostream>
+#include <utility>
 
 namespace {
 
@@ -108,7 +110,8 @@ TEST_P(ChangeBrightnessOnDib, ScalesTheRectangleOnlyChannelByChannel) {
         for (int x = 0; x < kWidth; ++x) {
             const Rgb before = Pattern(x, y);
             const bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
-            const Rgb expected = inside ? Rgb{ScaleChannel(before.r, 30), ScaleChannel(before.g, 120), 0} : before;
+            const Rgb expected =
+                inside ? Rgb{ScaleChannel(before.r, 30), ScaleChannel(before.g, 120), 0} : before;
             ASSERT_EQ(canvas.Get(x, y), expected) << "at " << x << "," << y;
         }
     }
@@ -215,8 +218,8 @@ TEST(MakeBitmapHeader, ColourTableOnlyUpToEightBits) {
         std::size_t size;
         DWORD clrUsed;
     };
-    for (const Case& c : {Case{1, 48, 2}, Case{4, 104, 16}, Case{8, 1064, 256}, Case{16, 40, 0}, Case{24, 40, 0},
-                          Case{32, 40, 0}}) {
+    for (const Case& c : {Case{1, 48, 2}, Case{4, 104, 16}, Case{8, 1064, 256}, Case{16, 40, 0},
+                          Case{24, 40, 0}, Case{32, 40, 0}}) {
         GraphicsFunc::BitmapHeader header = GraphicsFunc::MakeBitmapHeader(5, 7, c.bits);
         EXPECT_EQ(header.Size(), c.size) << c.bits << " bits";
         EXPECT_EQ(header.Header().biClrUsed, c.clrUsed) << c.bits << " bits";
@@ -244,6 +247,8 @@ TEST(MakeBitmapHeader, FieldsAndPaddedImageSize) {
     EXPECT_EQ(GraphicsFunc::MakeBitmapHeader(33, 2, 1).Header().biSizeImage, 2u * 8u);
     EXPECT_EQ(GraphicsFunc::MakeBitmapHeader(3, 2, 16).Header().biSizeImage, 2u * 8u);
     EXPECT_EQ(GraphicsFunc::MakeBitmapHeader(3, 2, 32).Header().biSizeImage, 2u * 12u);
+    // An image size past 32 bits is refused instead of wrapping to a small buffer.
+    EXPECT_THROW(GraphicsFunc::MakeBitmapHeader(70000, 70000, 32), fw::Exception);
 
     // GDI accepts the record as it is: an 8-bit section with the 256-entry table.
     GraphicsFunc::BitmapHeader eight = GraphicsFunc::MakeBitmapHeader(10, 4, 8);

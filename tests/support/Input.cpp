@@ -54,6 +54,8 @@ void ReleaseRight() {
     SettleInput();
 }
 
-void SettleInput() { PumpFor(std::chrono::milliseconds(30)); }
+void SettleInput() {
+    PumpFor(std::chrono::milliseconds(30));
+}
 
 }  // namespace qbtest

@@ -121,7 +121,11 @@ MallocSpyScope::~MallocSpyScope() {
     if (active_) Spy().Stop();
 }
 
-std::size_t MallocSpyScope::Outstanding() const { return Spy().Outstanding(); }
-bool MallocSpyScope::IsOutstanding(const void* p) const { return Spy().IsOutstanding(p); }
+std::size_t MallocSpyScope::Outstanding() const {
+    return Spy().Outstanding();
+}
+bool MallocSpyScope::IsOutstanding(const void* p) const {
+    return Spy().IsOutstanding(p);
+}
 
 }  // namespace qbtest

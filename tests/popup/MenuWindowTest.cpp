@@ -1,0 +1,234 @@
+// Menu windows as the user sees them: where submenus open, how tall windows scroll, how a moved
+// submenu leaves the cascade, and what the manager answers about the open menus.
+#include "popup/PopupBase.h"
+#include "popup/TreeButton.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class RootMenu : public TPopupMenuBase {
+public:
+    RootMenu(fw::Component* owner, fw::Component* adopter) : TPopupMenuBase(owner, adopter) {}
+    bool IsRootMenu() const noexcept override { return true; }
+};
+
+void AddButtons(TPopupButtonManager& manager, int count, const std::wstring& prefix = L"項目") {
+    for (int i = 0; i < count; ++i) {
+        auto* b = new TPopupButton();
+        b->SetCaption(prefix + L" " + std::to_wstring(i + 1));
+        manager.AddEntry(b);
+    }
+    manager.FinishLayout();
+}
+
+TPopupMenuBase::FillProc Buttons(int count) {
+    return [count](TPopupButtonManager& m) { AddButtons(m, count, L"子"); };
+}
+
+class MenuWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        manager = std::make_unique<TPopupMenuManager>(nullptr);
+        work = fw::WorkArea();
+    }
+    void TearDown() override {
+        manager.reset();
+        qbtest::PumpFor(20ms);
+    }
+    TPopupMenuBase* NewTop(int left, int top, int entries) {
+        auto* w = new TPopupMenuBase(manager.get(), manager.get());
+        AddButtons(*w->ButtonManager, entries);
+        w->SetLeft(left);
+        w->SetTop(top);
+        w->Show();
+        return w;
+    }
+    std::unique_ptr<TPopupMenuManager> manager;
+    RECT work{};
+};
+
+TEST_F(MenuWindow, ChildOpensToTheRightLevelWithItsEntryAndFlipsAtTheWorkAreaEdge) {
+    TPopupMenuBase* top = NewTop(100, 120, 6);
+    TPopupButtonBase* third = top->ButtonManager->Entries(2);
+    TPopupMenuBase* child = top->OpenChildFor(third, Buttons(3));
+    ASSERT_EQ(top->ChildMenu, child);
+    EXPECT_TRUE(child->Visible());
+    EXPECT_EQ(child->Left(), top->Left() + top->Width() - 5);
+    EXPECT_EQ(child->Top(), top->Top() + third->Top());
+    EXPECT_TRUE(child->OpensRight);
+    EXPECT_EQ(child->Caption(), L"項目 3");
+
+    // Near the right edge the child goes to the left, overlapping by 5, and its own children follow.
+    TPopupMenuBase* edge = NewTop(work.right - top->Width() - 10, 120, 6);
+    TPopupMenuBase* left = edge->OpenChildFor(edge->ButtonManager->Entries(0), Buttons(3));
+    EXPECT_EQ(left->Left(), edge->Left() - left->Width() + 5);
+    EXPECT_FALSE(left->OpensRight);
+    TPopupMenuBase* further = left->OpenChildFor(left->ButtonManager->Entries(0), Buttons(2));
+    EXPECT_EQ(further->Left(), left->Left() - further->Width() + 5);
+
+    // A child that would start left of x = 0 goes to the right side whatever the right edge says.
+    TPopupMenuBase* nearLeft = NewTop(20, 400, 3);
+    nearLeft->OpensRight = false;
+    TPopupMenuBase* right = nearLeft->OpenChildFor(nearLeft->ButtonManager->Entries(0), Buttons(2));
+    EXPECT_EQ(right->Left(), nearLeft->Left() + nearLeft->Width() - 5);
+    EXPECT_TRUE(right->OpensRight);
+
+    // Opening another child releases the previous one (later, through the deferred release).
+    TPopupMenuBase* second = top->OpenChildFor(top->ButtonManager->Entries(0), Buttons(1));
+    EXPECT_EQ(top->ChildMenu, second);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return top->ComponentCount() == 2; }));  // container + one child
+}
+
+TEST_F(MenuWindow, ChildNearTheBottomIsMovedUpButNeverAboveZero) {
+    TPopupMenuBase* top = NewTop(100, work.bottom - 120, 6);
+    TPopupButtonBase* last = top->ButtonManager->Entries(5);
+    TPopupMenuBase* child = top->OpenChildFor(last, Buttons(8));
+    EXPECT_EQ(child->Top() + child->Height(), work.bottom);
+    EXPECT_FALSE(child->VertScrollBar().IsShowing());
+    EXPECT_EQ(child->ClientHeight(), child->ButtonManager->Height());
+}
+
+TEST_F(MenuWindow, TallWindowIsCutToTheWorkAreaAndScrollsWithoutNarrowingItsEntries) {
+    TPopupMenuBase* top = NewTop(100, 100, 3);
+    TPopupMenuBase* child = top->OpenChildFor(top->ButtonManager->Entries(1), [](TPopupButtonManager& m) {
+        AddButtons(m, 200, L"スクロールする長いメニューの項目");
+    });
+    ASSERT_GT(child->ButtonManager->Width(), ::GetSystemMetrics(SM_CXMINTRACK));
+    const int contentWidth = child->ButtonManager->Width();
+    const int contentHeight = child->ButtonManager->Height();
+    ASSERT_GT(contentHeight, work.bottom - work.top);
+    EXPECT_EQ(child->Top(), 0);
+    EXPECT_EQ(child->Height(), (work.bottom - work.top) - child->Top());
+    EXPECT_TRUE(child->VertScrollBar().IsShowing());
+    EXPECT_EQ(child->VertScrollBar().Range(), contentHeight);
+    EXPECT_EQ(child->ClientWidth(), contentWidth);  // the window grew by the bar instead
+    EXPECT_EQ(child->ButtonManager->ColumnCount(), 0);
+
+    // Scrolling moves the content; a grandchild lines up with its entry where the user sees it.
+    child->VertScrollBar().SetPosition(160);
+    EXPECT_EQ(child->VertScrollBar().Position(), 160);
+    EXPECT_EQ(child->ButtonManager->Top(), -160);
+    TPopupButtonBase* entry = child->ButtonManager->Entries(20);
+    TPopupMenuBase* grandchild = child->OpenChildFor(entry, Buttons(2));
+    EXPECT_EQ(grandchild->Top(), child->Top() + entry->Top() - 160);
+    // The bar keeps the position inside the range.
+    child->VertScrollBar().SetPosition(1 << 20);
+    EXPECT_EQ(child->VertScrollBar().Position(), contentHeight - child->ClientHeight());
+}
+
+TEST_F(MenuWindow, MovedSubmenuLeavesTheCascadeAndOutlivesItsParent) {
+    TPopupMenuBase* top = NewTop(100, 100, 4);
+    TPopupMenuBase* child = top->OpenChildFor(top->ButtonManager->Entries(0), Buttons(3));
+    TPopupMenuBase* grandchild = child->OpenChildFor(child->ButtonManager->Entries(0), Buttons(2));
+    qbtest::PumpFor(20ms);
+    ASSERT_EQ(child->Owner(), top);
+
+    // The user drags the child by its caption.
+    child->SetLeft(child->Left() + 40);
+    EXPECT_EQ(top->ChildMenu, nullptr);
+    EXPECT_EQ(child->Owner(), manager.get());
+    EXPECT_EQ(child->ChildMenu, grandchild);  // it keeps its own children
+    EXPECT_EQ(manager->ComponentCount(), 2);
+
+    // The parent opens another child, then closes: the moved window stays open.
+    HWND moved = child->Handle();
+    top->OpenChildFor(top->ButtonManager->Entries(1), Buttons(1));
+    ::PostMessageW(top->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return manager->ComponentCount() == 1; }));
+    EXPECT_TRUE(::IsWindow(moved));
+    EXPECT_TRUE(::IsWindowVisible(moved));
+    EXPECT_EQ(manager->Components(0), child);
+
+    // A detached window closes like any other (the close box arrives as WM_CLOSE), with its children.
+    HWND grand = grandchild->Handle();
+    ::PostMessageW(moved, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return manager->ComponentCount() == 0; }));
+    EXPECT_FALSE(::IsWindow(grand));
+}
+
+TEST_F(MenuWindow, EscapeClosesOneWindowAndTheOnesBelowIt) {
+    TPopupMenuBase* top = NewTop(100, 100, 4);
+    TPopupMenuBase* child = top->OpenChildFor(top->ButtonManager->Entries(0), Buttons(3));
+    TPopupMenuBase* grandchild = child->OpenChildFor(child->ButtonManager->Entries(0), Buttons(2));
+    HWND childWindow = child->Handle();
+    HWND grandWindow = grandchild->Handle();
+    ::PostMessageW(childWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return !::IsWindow(childWindow); }));
+    EXPECT_FALSE(::IsWindow(grandWindow));
+    EXPECT_EQ(top->ChildMenu, nullptr);
+    EXPECT_TRUE(top->Visible());
+    EXPECT_EQ(manager->ComponentCount(), 1);
+
+    // A plain window (no adopter) ignores Escape.
+    auto* plain = new TPopupMenuBase(manager.get());
+    ::SendMessageW(plain->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    qbtest::PumpFor(20ms);
+    EXPECT_EQ(manager->ComponentCount(), 2);
+}
+
+TEST_F(MenuWindow, ManagerQueriesAndTheMayCloseChain) {
+    EXPECT_EQ(manager->FindRootMenu(), nullptr);
+    EXPECT_EQ(manager->CountRootMenus(), 0);
+    EXPECT_TRUE(manager->AllMenusMayClose());
+
+    TPopupMenuBase* plain = NewTop(100, 100, 2);
+    auto* root = new RootMenu(manager.get(), manager.get());
+    AddButtons(*root->ButtonManager, 3);
+    auto* root2 = new RootMenu(manager.get(), manager.get());
+    EXPECT_EQ(manager->FindRootMenu(), root);
+    EXPECT_EQ(manager->CountRootMenus(), 2);
+    EXPECT_TRUE(manager->AllMenusMayClose());
+    delete root2;
+    EXPECT_EQ(manager->CountRootMenus(), 1);
+
+    TPopupMenuBase* child = root->OpenChildFor(root->ButtonManager->Entries(0), Buttons(2));
+    EXPECT_TRUE(MayCloseChain(root));
+    child->ButtonManager->SetCloseAllowed(false);  // a context-menu command runs in the submenu
+    EXPECT_FALSE(MayCloseChain(root));
+    EXPECT_FALSE(manager->AllMenusMayClose());
+    child->ButtonManager->SetCloseAllowed(true);
+    child->Ready = false;  // busy opening its own child
+    EXPECT_FALSE(MayCloseChain(root));
+    child->Ready = true;
+    // A window that refuses answers for itself, whatever is below it.
+    root->ButtonManager->SetCloseAllowed(false);
+    EXPECT_FALSE(MayCloseChain(root));
+    root->ButtonManager->SetCloseAllowed(true);
+    EXPECT_TRUE(manager->AllMenusMayClose());
+
+    // Closing everything is immediate.
+    HWND childWindow = child->Handle();
+    manager->DestroyComponents();
+    EXPECT_FALSE(::IsWindow(childWindow));
+    EXPECT_EQ(manager->FindRootMenu(), nullptr);
+    (void)plain;
+}
+
+TEST_F(MenuWindow, ClampToWorkAreaAndTheFrame) {
+    TPopupMenuBase* w = NewTop(work.right - 20, work.bottom - 10, 5);
+    ClampToWorkArea(w);
+    EXPECT_EQ(w->Left() + w->Width(), work.right);
+    EXPECT_EQ(w->Top() + w->Height(), work.bottom);
+    w->SetLeft(-50);
+    w->SetTop(-50);
+    ClampToWorkArea(w);
+    EXPECT_EQ(w->Left(), work.left);
+    EXPECT_EQ(w->Top(), work.top);
+
+    // An ordinary framed window with a caption and only the close box.
+    const LONG_PTR style = ::GetWindowLongPtrW(w->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_FALSE(::GetWindowLongPtrW(w->Handle(), GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW));
+}
+
+}  // namespace
