@@ -11,7 +11,7 @@ void TListOfITEMIDLIST::Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value) {
     if (!key) throw std::bad_alloc();
     auto boxed = std::make_unique<std::uint32_t>(value);
     values_.Add(boxed.get());
-    boxed.release();
+    (void)boxed.release();  // now owned by the chain
     try {
         keys_.Add(key.get());
     } catch (...) {
@@ -19,7 +19,7 @@ void TListOfITEMIDLIST::Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value) {
         delete values_.RemoveAt(values_.Count() - 1);
         throw;
     }
-    key.release();
+    (void)key.release();  // now owned by the chain, freed in Clear
 }
 
 std::uint32_t TListOfITEMIDLIST::Find(PCUIDLIST_ABSOLUTE list) const noexcept {
