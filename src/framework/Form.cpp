@@ -1,7 +1,7 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
-#include "framework/Edit.h"
+#include "framework/ChildControl.h"
 #include "framework/GraphicControl.h"
 #include "framework/Messages.h"
 
