@@ -56,6 +56,12 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
     EXPECT_FALSE(reg.ValueExists(L"DelayTime"));
     reg.CloseKey();
 
+    // Before log-off or shutdown the settings are stored at once, and Windows may go on.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(mainForm, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, 1u);
+    EXPECT_EQ(StoredType(L"DelayTime"), static_cast<DWORD>(REG_DWORD));
+
     {
         qbtest::ProgramProcess second(L"");
         ASSERT_TRUE(second.Started());
