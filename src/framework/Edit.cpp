@@ -1,6 +1,7 @@
 #include "framework/Edit.h"
 
 #include "framework/Application.h"
+#include "framework/TextConv.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/UniqueAny.h"
@@ -51,12 +52,7 @@ void Edit::SetBounds(int left, int top, int width, int height) {
 }
 
 std::wstring Edit::Text() const {
-    if (!hwnd_) return {};
-    const int n = ::GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    const int got = ::GetWindowTextW(hwnd_, text.data(), n + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return WindowText(hwnd_);
 }
 
 void Edit::SetText(const std::wstring& text) {

@@ -1,6 +1,7 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
+#include "framework/TextConv.h"
 #include "framework/ChildControl.h"
 #include "framework/GraphicControl.h"
 #include "framework/Messages.h"
@@ -182,12 +183,7 @@ void Form::Resize() {
 }
 
 std::wstring Form::Caption() const {
-    if (!hwnd_) return {};
-    const int n = ::GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    const int got = ::GetWindowTextW(hwnd_, text.data(), n + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return WindowText(hwnd_);
 }
 
 void Form::SetCaption(const std::wstring& caption) {

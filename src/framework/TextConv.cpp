@@ -36,6 +36,15 @@ std::wstring ToLowerLocale(std::wstring_view text) {
     return out;
 }
 
+std::wstring WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    const int n = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd, text.data(), n + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
 bool TryParseInt32(std::wstring_view text, int& out) noexcept {
     size_t i = 0;
     bool negative = false;

@@ -24,6 +24,9 @@ inline std::string WideToUtf8(std::wstring_view text) {
 // Locale-aware lower-casing of the whole text (LCMapStringEx with the user's locale).
 std::wstring ToLowerLocale(std::wstring_view text);
 
+// A window's text (empty for a null or vanished window).
+std::wstring WindowText(HWND hwnd);
+
 // Signed decimal integer as the program's settings and command line accept it: optional sign and digits
 // only, no blanks, within 32 bits. Returns false (and leaves `out` alone) for anything else.
 bool TryParseInt32(std::wstring_view text, int& out) noexcept;
