@@ -73,6 +73,9 @@ void TPopupButton::MouseEnter() {
 
 void TPopupButton::MouseLeave() {
     Hot = false;
+    // The entry's own left column and top row count as inside it for the hover but belong to no entry:
+    // a hover still pending would open or close a submenu for an entry the mouse has left.
+    StopHover();
     Paint();
     TriangleLatch = false;
 }

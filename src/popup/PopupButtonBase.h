@@ -63,6 +63,8 @@ public:
 
 protected:
     fw::Color ContainerColor() const noexcept;
+    // Cancels a pending hover of this entry (for entries whose MouseLeave does not call the base one).
+    void StopHover() { tracker_.Stop(); }
 
 private:
     TDelayCaller tracker_;

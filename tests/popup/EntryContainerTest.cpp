@@ -398,7 +398,8 @@ TEST_F(EntryContainer, LeavingTheWindowUnhighlightsTheHotEntryAndForgetsThePress
     ASSERT_EQ(m.PressedEntry(), a);
     MoveMouseTo(outside);
     qbtest::ReleaseLeft();
-    EXPECT_TRUE(qbtest::WaitUntil([&] { return m.HotEntry() == nullptr && m.PressedEntry() == nullptr; }, 3s));
+    EXPECT_TRUE(
+        qbtest::WaitUntil([&] { return m.HotEntry() == nullptr && m.PressedEntry() == nullptr; }, 3s));
     EXPECT_FALSE(a->Hot);
     EXPECT_EQ(clicks, 0);
 
@@ -479,8 +480,8 @@ TEST_F(EntryHover, RestingOnATreeButtonOpensItsSubmenuAndRestingOnASiblingCloses
         qbtest::PumpFor(50ms);
         MoveMouseTo(OnEntry(tree, 10 + 7 * i, tree->Height() / 2 + (i % 2)));
         if (w->ChildMenu) {
-            openedAfter =
-                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - entered);
+            openedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - entered);
         }
     }
     ASSERT_NE(w->ChildMenu, nullptr) << "moves inside the entry kept putting the submenu off";
@@ -508,6 +509,17 @@ TEST_F(EntryHover, RestingOnATreeButtonOpensItsSubmenuAndRestingOnASiblingCloses
     MoveMouseTo(kNeutral);
     qbtest::PumpFor(800ms);
     EXPECT_EQ(w->ChildMenu, nullptr);
+    // ... or onto the entry's own top row or left column, which belong to no entry.
+    for (const POINT edge : {POINT{late->Width() / 2, 0}, POINT{0, late->Height() / 2}}) {
+        MoveMouseTo(EntryCenter(late));
+        qbtest::PumpFor(100ms);
+        MoveMouseTo(OnEntry(late, edge.x, edge.y));
+        EXPECT_EQ(m.HotEntry(), nullptr);
+        qbtest::PumpFor(800ms);
+        EXPECT_EQ(w->ChildMenu, nullptr) << "a submenu opened for an entry the mouse had left, at " << edge.x
+                                         << "," << edge.y;
+        if (w->ChildMenu) w->CloseChild();
+    }
 
     // A delay of 0 still opens, as soon as the timer can.
     MoveMouseTo(EntryCenter(quick));

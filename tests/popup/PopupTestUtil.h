@@ -35,10 +35,18 @@ inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
     return os << "RGB(" << c.r << "," << c.g << "," << c.b << ")";
 }
 
-inline Rgb ToRgb(COLORREF c) { return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)}; }
-inline Rgb SysRgb(int index) { return ToRgb(::GetSysColor(index)); }
-inline bool IsDark(Rgb c) { return c.r + c.g + c.b < 200; }
-inline bool IsWhitish(Rgb c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+inline Rgb ToRgb(COLORREF c) {
+    return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+inline Rgb SysRgb(int index) {
+    return ToRgb(::GetSysColor(index));
+}
+inline bool IsDark(Rgb c) {
+    return c.r + c.g + c.b < 200;
+}
+inline bool IsWhitish(Rgb c) {
+    return c.r > 200 && c.g > 200 && c.b > 200;
+}
 
 // A copy of what the screen shows inside a rectangle (screen coordinates), read once through the
 // screen device context.
@@ -100,15 +108,21 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-inline int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
+inline int Area(const RECT& r) {
+    return (r.right - r.left) * (r.bottom - r.top);
+}
 
 // Screen point of a point in container coordinates.
-inline POINT ScreenOf(const TPopupButtonManager& m, int x, int y) { return m.ClientToScreen(POINT{x, y}); }
+inline POINT ScreenOf(const TPopupButtonManager& m, int x, int y) {
+    return m.ClientToScreen(POINT{x, y});
+}
 // Screen point of a point given relative to an entry's top-left corner.
 inline POINT OnEntry(const TPopupButtonBase* e, int dx, int dy) {
     return e->Container()->ClientToScreen(POINT{e->Left() + dx, e->Top() + dy});
 }
-inline POINT EntryCenter(const TPopupButtonBase* e) { return OnEntry(e, e->Width() / 2, e->Height() / 2); }
+inline POINT EntryCenter(const TPopupButtonBase* e) {
+    return OnEntry(e, e->Width() / 2, e->Height() / 2);
+}
 // An entry's rectangle on the screen, optionally shrunk on each side.
 inline RECT ScreenRect(const TPopupButtonBase* e, int inset = 0) {
     const POINT tl = OnEntry(e, inset, inset);
@@ -154,7 +168,9 @@ inline SIZE MeasureText(const fw::Font& font, const std::wstring& text) {
     return size;
 }
 
-inline bool ButtonDown(int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; }
+inline bool ButtonDown(int vk) {
+    return (::GetAsyncKeyState(vk) & 0x8000) != 0;
+}
 
 // Base of the window tests: a menu manager that owns every window the test makes, the cursor parked
 // away from the windows, and no mouse button left down when a test stops half-way.
