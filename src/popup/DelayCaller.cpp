@@ -42,7 +42,9 @@ void TDelayCaller::Stop() {
     if (g_current == this) g_timer->SetEnabled(false);
 }
 
-bool TDelayCaller::Running() const noexcept { return g_current == this && g_timer && g_timer->Enabled(); }
+bool TDelayCaller::Running() const noexcept {
+    return g_current == this && g_timer && g_timer->Enabled();
+}
 
 void TDelayCaller::Fire() {
     g_timer->SetEnabled(false);

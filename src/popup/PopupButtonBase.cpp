@@ -15,7 +15,9 @@ int g_entries = 0;
 
 }  // namespace
 
-fw::Bitmap* ButtonFace() { return g_buttonFace.get(); }
+fw::Bitmap* ButtonFace() {
+    return g_buttonFace.get();
+}
 
 void LoadButtonFace(const std::wstring& path) {
     if (!g_buttonFace) return;
@@ -96,7 +98,8 @@ bool TPopupButtonBase::CursorInside() const {
     if (!::GetCursorPos(&cursor)) return false;
     const POINT topLeft = container_->ClientToScreen(POINT{Left(), Top()});
     const POINT bottomRight = container_->ClientToScreen(POINT{Left() + Width(), Top() + Height()});
-    return topLeft.x <= cursor.x && cursor.x < bottomRight.x && topLeft.y <= cursor.y && cursor.y < bottomRight.y;
+    return topLeft.x <= cursor.x && cursor.x < bottomRight.x && topLeft.y <= cursor.y &&
+           cursor.y < bottomRight.y;
 }
 
 fw::Color TPopupButtonBase::ContainerColor() const noexcept {

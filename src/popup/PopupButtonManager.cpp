@@ -10,6 +10,7 @@ TPopupButtonManager::TPopupButtonManager(fw::Component* owner) : fw::GraphicCont
 }
 
 TPopupButtonManager::~TPopupButtonManager() {
+    *alive_ = false;
     hotEntry_ = pressedEntry_ = nullptr;
     entries_.Clear();
 }
@@ -95,6 +96,7 @@ void TPopupButtonManager::FinishLayout() {
 }
 
 void TPopupButtonManager::ClearEntries() {
+    ++generation_;
     hotEntry_ = pressedEntry_ = nullptr;
     entries_.Clear();
     SetClientWidth(0);
@@ -108,6 +110,7 @@ void TPopupButtonManager::ClearEntries() {
 }
 
 void TPopupButtonManager::ForgetEntry(TPopupButtonBase* entry) noexcept {
+    ++generation_;
     if (hotEntry_ == entry) hotEntry_ = nullptr;
     if (pressedEntry_ == entry) pressedEntry_ = nullptr;
 }
@@ -134,7 +137,8 @@ void TPopupButtonManager::RemoveEntry(TPopupButtonBase* entry) {
 
 TPopupButtonBase* TPopupButtonManager::EntryAt(int x, int y) const {
     for (TPopupButtonBase* e : entries_) {
-        if (e->Left() < x && x < e->Left() + e->Width() && e->Top() < y && y < e->Top() + e->Height()) return e;
+        if (e->Left() < x && x < e->Left() + e->Width() && e->Top() < y && y < e->Top() + e->Height())
+            return e;
     }
     return nullptr;
 }
@@ -187,7 +191,10 @@ void TPopupButtonManager::MouseUp(fw::MouseButton button, fw::ShiftState shift, 
     }
     TPopupButtonBase* pressed = pressedEntry_;
     pressedEntry_ = nullptr;
+    const std::shared_ptr<bool> alive = alive_;
+    const unsigned generation = generation_;
     e->MouseUp(button, shift, x - e->Left(), y - e->Top());
+    if (!*alive || generation != generation_) return;  // the entry is gone
     if (e == pressed && button == fw::MouseButton::Left) e->Click();
 }
 

@@ -8,6 +8,7 @@
 #include "shell/Chain.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TPopupMenuBase;
@@ -58,6 +59,10 @@ private:
     void ForgetEntry(TPopupButtonBase* entry) noexcept;
 
     TOwningChain<TPopupButtonBase> entries_;
+    // An entry's handler may refill or free the container (a nested message loop of a context menu
+    // runs inside one): these tell the caller afterwards whether its pointers are still good.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    unsigned generation_ = 0;  // changes whenever entries are destroyed
     TPopupButtonBase* hotEntry_ = nullptr;
     TPopupButtonBase* pressedEntry_ = nullptr;
     int pressX_ = 0;

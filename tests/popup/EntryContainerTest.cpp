@@ -403,6 +403,19 @@ TEST_F(EntryContainer, LeavingTheWindowUnhighlightsTheHotEntryAndForgetsThePress
     EXPECT_FALSE(a->Hot);
     EXPECT_EQ(clicks, 0);
 
+    // When something else takes the mouse from the window while the button is down (a drag loop, a
+    // menu), leaving the window forgets the press even though the window never sees the release.
+    MoveMouseTo(EntryCenter(a));
+    qbtest::PressLeft();
+    ASSERT_EQ(m.PressedEntry(), a);
+    ::ReleaseCapture();
+    MoveMouseTo(outside);
+    EXPECT_TRUE(
+        qbtest::WaitUntil([&] { return m.HotEntry() == nullptr && m.PressedEntry() == nullptr; }, 3s));
+    EXPECT_FALSE(a->Hot);
+    qbtest::ReleaseLeft();
+    EXPECT_EQ(clicks, 0);
+
     // Back in, the entry lights up and clicks as before.
     MoveMouseTo(EntryCenter(a));
     EXPECT_EQ(m.HotEntry(), a);
@@ -516,8 +529,8 @@ TEST_F(EntryHover, RestingOnATreeButtonOpensItsSubmenuAndRestingOnASiblingCloses
         MoveMouseTo(OnEntry(late, edge.x, edge.y));
         EXPECT_EQ(m.HotEntry(), nullptr);
         qbtest::PumpFor(800ms);
-        EXPECT_EQ(w->ChildMenu, nullptr) << "a submenu opened for an entry the mouse had left, at " << edge.x
-                                         << "," << edge.y;
+        EXPECT_EQ(w->ChildMenu, nullptr)
+            << "a submenu opened for an entry the mouse had left, at " << edge.x << "," << edge.y;
         if (w->ChildMenu) w->CloseChild();
     }
 

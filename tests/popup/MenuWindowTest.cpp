@@ -2,6 +2,7 @@
 // submenu leaves the cascade, and what the manager answers about the open menus.
 #include "popup/PopupBase.h"
 #include "popup/TreeButton.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +230,28 @@ TEST_F(MenuWindow, ClampToWorkAreaAndTheFrame) {
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_FALSE(::GetWindowLongPtrW(w->Handle(), GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW));
+}
+
+TEST_F(MenuWindow, AnEntryThatRefillsItsWindowOnReleaseIsNotClickedAfterwards) {
+    TPopupMenuBase* w = NewTop(300, 300, 0);
+    int clicks = 0;
+    auto* b = new TPopupButton();
+    b->SetCaption(L"押すと中身が入れ替わる");
+    b->OnClick = [&](TPopupButtonBase&) { ++clicks; };
+    b->OnMouseUp = [w](TPopupButtonBase&, fw::MouseButton, fw::ShiftState, int, int) {
+        w->ButtonManager->ClearEntries();  // frees this very entry
+        AddButtons(*w->ButtonManager, 2, L"新しい");
+    };
+    w->ButtonManager->AddEntry(b);
+    w->ButtonManager->FinishLayout();
+    qbtest::MoveMouseTo(POINT{5, 5});
+    qbtest::MoveMouseTo(w->ButtonManager->ClientToScreen(POINT{b->Left() + 10, b->Top() + b->Height() / 2}));
+    qbtest::PressLeft();
+    qbtest::ReleaseLeft();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(w->ButtonManager->EntryCount(), 2);
+    EXPECT_EQ(w->ButtonManager->PressedEntry(), nullptr);
+    qbtest::MoveMouseTo(POINT{5, 5});
 }
 
 }  // namespace

@@ -41,11 +41,13 @@ inline Rgb ToRgb(COLORREF c) {
 inline Rgb SysRgb(int index) {
     return ToRgb(::GetSysColor(index));
 }
+// Text ink: dark on a light background (black on the button face, dark red on a red picture) ...
 inline bool IsDark(Rgb c) {
-    return c.r + c.g + c.b < 200;
+    return c.r + c.g + c.b < 450 && !(c.r == 255 && c.g == 0 && c.b == 0);
 }
+// ... and light on navy. Glyphs are smoothed, so only part of the ink has the exact text colour.
 inline bool IsWhitish(Rgb c) {
-    return c.r > 200 && c.g > 200 && c.b > 200;
+    return c.r >= 180 && c.g >= 180;
 }
 
 // A copy of what the screen shows inside a rectangle (screen coordinates), read once through the
