@@ -261,6 +261,19 @@ void Form::SetClientHeight(int height) {
     SetHeight(height + Height() - ClientHeight());
 }
 
+void Form::SetClientSize(int width, int height) {
+    if (!hwnd_) return;
+    RECT window{};
+    RECT client{};
+    ::GetWindowRect(hwnd_, &window);
+    ::GetClientRect(hwnd_, &client);
+    if (client.right == width && client.bottom == height) return;
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool Form::Visible() const noexcept {
     return hwnd_ && ::IsWindowVisible(hwnd_);
 }

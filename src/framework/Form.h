@@ -97,6 +97,8 @@ public:
     int ClientHeight() const;
     void SetClientWidth(int width);
     void SetClientHeight(int height);
+    // Both at once, in one move of the window.
+    void SetClientSize(int width, int height);
 
     bool Visible() const noexcept;
     void Show();  // makes the form visible and brings it to the front

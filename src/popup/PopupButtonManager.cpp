@@ -27,8 +27,7 @@ int TPopupButtonManager::ColumnWidth(int column) const noexcept {
 
 void TPopupButtonManager::SetOwnerClientSize(int width, int height) {
     if (!ownerWindow_) return;
-    ownerWindow_->SetClientWidth(width);
-    ownerWindow_->SetClientHeight(height);
+    ownerWindow_->SetClientSize(width, height);
 }
 
 void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
