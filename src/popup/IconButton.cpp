@@ -28,9 +28,7 @@ void TIconButton::Paint() {
                  Top() + Height()};
         iconX = Left() + kTriangleArea;
     }
-    fw::Bitmap* face = ButtonFace();
-    const bool hasFace = face && !face->Empty();
-    if (hasFace) canvas->StretchDraw(r, *face);
+    const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
         canvas->GetBrush().SetColor(HotColor);
         canvas->GetPen().SetColor(HotColor);

@@ -14,9 +14,7 @@ void TPopupButton::Paint() {
     const RECT r = BoundsRect();
     RECT t = r;
     if (TriangleSide == 0) OffsetRect(&t, kTriangleArea, 0);
-    fw::Bitmap* face = ButtonFace();
-    const bool hasFace = face && !face->Empty();
-    if (hasFace) canvas->StretchDraw(r, *face);
+    const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
         canvas->GetBrush().SetColor(HotColor);
         canvas->GetPen().SetColor(HotColor);

@@ -19,6 +19,13 @@ fw::Bitmap* ButtonFace() {
     return g_buttonFace.get();
 }
 
+bool DrawButtonFace(fw::Canvas& canvas, const RECT& rect) {
+    fw::Bitmap* face = g_buttonFace.get();
+    if (!face || face->Empty()) return false;
+    canvas.StretchDraw(rect, *face);
+    return true;
+}
+
 void LoadButtonFace(const std::wstring& path) {
     if (!g_buttonFace) return;
     try {

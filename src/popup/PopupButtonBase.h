@@ -78,6 +78,8 @@ private:
 
 // The bitmap drawn stretched behind every entry when loaded and not empty; null while no entry exists.
 fw::Bitmap* ButtonFace();
+// Draws the face bitmap stretched into `rect` when one is loaded; whether it drew.
+bool DrawButtonFace(fw::Canvas& canvas, const RECT& rect);
 // Loads the face bitmap from a file (while entries exist); any failure keeps the previous picture.
 void LoadButtonFace(const std::wstring& path);
 // Set when a submenu was opened from a triangle; cleared when the cursor leaves the triangle area.

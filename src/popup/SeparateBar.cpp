@@ -4,8 +4,7 @@ void TSeparateBar::Paint() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) return;
     const RECT r = BoundsRect();
-    fw::Bitmap* face = ButtonFace();
-    if (face && !face->Empty()) canvas->StretchDraw(r, *face);
+    DrawButtonFace(*canvas, r);
     const int y = Top() + Height() / 2;
     canvas->GetPen().SetColor(fw::clBtnShadow);
     canvas->MoveTo(Left(), y);

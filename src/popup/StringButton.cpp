@@ -22,9 +22,7 @@ void TLabel::Paint() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) return;
     const RECT r = BoundsRect();
-    fw::Bitmap* face = ButtonFace();
-    if (face && !face->Empty()) {
-        canvas->StretchDraw(r, *face);
+    if (DrawButtonFace(*canvas, r)) {
         canvas->GetBrush().SetStyle(fw::BrushStyle::Clear);
     } else {
         canvas->GetBrush().SetColor(fw::clBtnFace);
