@@ -1,10 +1,10 @@
 #include "app/MainForm.h"
 
 #include "app/CommandLineParser.h"
-#include "app/DataConserver.h"
+#include "settings/DataConserver.h"
 #include "framework/Application.h"
 
-TMainForm::TMainForm(fw::Component* owner) : fw::Form(owner, L"TMainForm") {
+TMainForm::TMainForm(fw::Component* owner) : fw::Form(owner, fw::FormParams{L"TMainForm"}) {
     SetCaption(L"MainForm");
     FormCreate();
 }

@@ -1,7 +1,7 @@
 #include "app/QuillbrookMain.h"
 
 #include "app/CommandLineParser.h"
-#include "app/DataConserver.h"
+#include "settings/DataConserver.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
 #include "shell/AttributeCache.h"

@@ -1,7 +1,7 @@
 // Process entry. Around the main function: OLE and the shell allocator live for the whole process, the
 // settings record is loaded before the main function and stored after it, and the application object
 // (with the main form) is freed after the settings are stored and before OLE ends.
-#include "app/DataConserver.h"
+#include "settings/DataConserver.h"
 #include "app/QuillbrookMain.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"

@@ -12,43 +12,30 @@ namespace {
 constexpr wchar_t kAppWindowClass[] = L"TApplication";
 }
 
-Application::Application(HINSTANCE instance) : Component(nullptr), module_(instance) {
+Application::Application(HINSTANCE instance) : Component(nullptr), WindowHandler(this), module_(instance) {
     instance_ = this;
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.hInstance = module_;
+    wc.hIcon = ::LoadIconW(module_, L"MAINICON");
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kAppWindowClass;
+    RegisterWindowClass(wc);
+    // A zero-sized top-level popup: it never shows, but owns every form window and message box.
+    CreateBoundWindow(0, kAppWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
+                      nullptr);
 }
 
 Application::~Application() {
     BeginDestroy();
     DestroyComponents();
     mainForm_ = nullptr;
-    if (handle_) {
-        ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-        ::DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
+    DestroyBoundWindow();
     if (instance_ == this) instance_ = nullptr;
-}
-
-void Application::Initialize() {
-    if (handle_) return;
-    WNDCLASSEXW wc{sizeof(wc)};
-    if (!::GetClassInfoExW(module_, kAppWindowClass, &wc)) {
-        wc = WNDCLASSEXW{sizeof(wc)};
-        wc.lpfnWndProc = &Application::AppWndProc;
-        wc.hInstance = module_;
-        wc.hIcon = ::LoadIconW(module_, L"MAINICON");
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kAppWindowClass;
-        ::RegisterClassExW(&wc);
-    }
-    // A zero-sized top-level popup: it never shows, but owns every form window and message box.
-    handle_ = ::CreateWindowExW(0, kAppWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
-                                0, 0, nullptr, nullptr, module_, nullptr);
-    if (handle_) ::SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void Application::SetTitle(const std::wstring& title) {
     title_ = title;
-    if (handle_) ::SetWindowTextW(handle_, title_.c_str());
+    if (Handle()) ::SetWindowTextW(Handle(), title_.c_str());
 }
 
 void Application::Run() {
@@ -111,20 +98,20 @@ void Application::ShowException(const std::exception& e) noexcept {
             text = Utf8ToWide(e.what());
         }
         if (!text.empty() && text.back() > L'.') text += L'.';
-        ::MessageBoxW(handle_, text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+        ::MessageBoxW(Handle(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
     } catch (...) {
         // Out of memory while reporting: nothing more can be shown.
     }
 }
 
 int Application::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
-    return ::MessageBoxW(handle_, text.c_str(), caption.c_str(), flags);
+    return ::MessageBoxW(Handle(), text.c_str(), caption.c_str(), flags);
 }
 
 void Application::BringLastActivePopupToFront() {
-    if (!handle_) return;
-    HWND popup = ::GetLastActivePopup(handle_);
-    if (popup && popup != handle_ && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup)) {
+    if (!Handle()) return;
+    HWND popup = ::GetLastActivePopup(Handle());
+    if (popup && popup != Handle() && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup)) {
         ::SetForegroundWindow(popup);
     }
 }
@@ -134,39 +121,31 @@ void Application::ActivateAppChanged(bool active) noexcept {
     active_ = active;
     // The event is posted, so that it runs after the new state is recorded; a handler that finds the
     // program active again by then knows the switch was only passing.
-    if (handle_) ::PostMessageW(handle_, active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+    if (Handle()) ::PostMessageW(Handle(), active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
 }
 
 void Application::FormDestroyed(Form* form) noexcept {
     if (form == mainForm_) mainForm_ = nullptr;
 }
 
-LRESULT CALLBACK Application::AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<Application*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        switch (msg) {
-            case WM_ACTIVATEAPP:
-                self->ActivateAppChanged(wParam != FALSE);
-                return 0;
-            case CM_ACTIVATE:
-                if (self->OnActivate) self->OnActivate();
-                return 0;
-            case CM_DEACTIVATE:
-                if (self->OnDeactivate) self->OnDeactivate();
-                return 0;
-            case WM_CLOSE:
-                // Closing the hidden application window closes the main form.
-                if (self->mainForm_) self->mainForm_->Close();
-                return 0;
-            default:
-                break;
-        }
-    } catch (...) {
-        self->HandleCurrentException();
-        return 0;
+LRESULT Application::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ACTIVATEAPP:
+            ActivateAppChanged(wParam != FALSE);
+            return 0;
+        case CM_ACTIVATE:
+            if (OnActivate) OnActivate();
+            return 0;
+        case CM_DEACTIVATE:
+            if (OnDeactivate) OnDeactivate();
+            return 0;
+        case WM_CLOSE:
+            // Closing the hidden application window closes the main form.
+            if (mainForm_) mainForm_->Close();
+            return 0;
+        default:
+            return DefaultHandler(msg, wParam, lParam);
     }
-    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace fw

@@ -1,11 +1,12 @@
 // The application object: one per process. It owns the forms (as components), keeps a hidden
-// top-level window that owns every form window and serves as owner for shell calls and message boxes,
-// runs the message loop until the main form closes, and raises OnDeactivate when the program loses
-// activation to another program.
+// top-level window (made with the object, so that even the first message box has an owner) that owns
+// every form window and serves as owner for shell calls and message boxes, runs the message loop until
+// the main form closes, and raises OnDeactivate when the program loses activation to another program.
 #pragma once
 
 #include "framework/Component.h"
 #include "framework/Exception.h"
+#include "framework/WindowHandler.h"
 
 #include <windows.h>
 
@@ -18,7 +19,7 @@ namespace fw {
 
 class Form;
 
-class Application : public Component {
+class Application : public Component, public WindowHandler {
 public:
     explicit Application(HINSTANCE instance);
     ~Application() override;
@@ -26,9 +27,9 @@ public:
     // The one application object, or null before it exists and after it is gone.
     static Application* Instance() noexcept { return instance_; }
 
-    // Creates the hidden application window. Safe to call more than once.
-    void Initialize();
-    HWND Handle() const noexcept { return handle_; }
+    // The hidden application window exists from construction; this is kept for the start-up sequence.
+    void Initialize() noexcept {}
+    using WindowHandler::Handle;
     HINSTANCE ModuleInstance() const noexcept { return module_; }
 
     const std::wstring& Title() const noexcept { return title_; }
@@ -77,13 +78,14 @@ public:
     // Called by a form when it is freed.
     void FormDestroyed(Form* form) noexcept;
 
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     bool HandleMessage();
 
     static Application* instance_;
     HINSTANCE module_;
-    HWND handle_ = nullptr;
     std::wstring title_;
     std::wstring helpFile_;
     Form* mainForm_ = nullptr;

@@ -14,6 +14,10 @@ Component::~Component() {
     if (owner_) owner_->RemoveComponent(this);
 }
 
+void Component::WillFreeLater() noexcept {
+    if (owner_) owner_->RemoveComponent(this);
+}
+
 void Component::InsertComponent(Component* component) {
     if (!component || component->owner_ == this) return;
     if (component->owner_) component->owner_->RemoveComponent(component);
@@ -33,7 +37,7 @@ void Component::DestroyComponents() {
         Component* last = components_.back();
         components_.pop_back();
         last->owner_ = nullptr;
-        delete last;
+        last->Free();
     }
 }
 

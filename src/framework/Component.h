@@ -1,25 +1,26 @@
 // Owned components. Every component may have an owner; an owner keeps the list of what it owns and
 // frees all of it when it is freed itself. Ownership can move (RemoveComponent on the old owner,
-// InsertComponent on the new one). Components are always heap objects, freed with `delete`.
+// InsertComponent on the new one). Components are heap objects, freed with Free(): a component freed
+// while one of its handlers runs leaves its owner's list at once and goes when the handler returns.
 #pragma once
+
+#include "framework/Lifetime.h"
 
 #include <vector>
 
 namespace fw {
 
-class Component {
+class Component : public DeferredDelete {
 public:
     // Inserts the new component into `owner`'s list when an owner is given.
     explicit Component(Component* owner);
-    Component(const Component&) = delete;
-    Component& operator=(const Component&) = delete;
     // Frees every owned component (the last inserted first), then leaves the owner's list.
-    virtual ~Component();
+    ~Component() override;
 
     Component* Owner() const noexcept { return owner_; }
     void InsertComponent(Component* component);
     void RemoveComponent(Component* component);
-    // Frees every owned component now, the last inserted first.
+    // Frees every owned component now, the last inserted first (those running a handler go later).
     void DestroyComponents();
     int ComponentCount() const noexcept { return static_cast<int>(components_.size()); }
     Component* Components(int index) const noexcept;
@@ -29,6 +30,9 @@ protected:
     // Derived destructors call this first when their own members must still be alive while the owned
     // components go (an owned component may call back into its owner while it is freed).
     void BeginDestroy() noexcept { destroying_ = true; }
+    // A component freed while it runs a handler leaves its owner at once: the owner's queries and
+    // destruction no longer see it. Derived classes that override this call it.
+    void WillFreeLater() noexcept override;
 
 private:
     Component* owner_ = nullptr;

@@ -1,17 +1,13 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
-#include "framework/TextConv.h"
-#include "framework/ChildControl.h"
+#include "framework/GdiScope.h"
 #include "framework/GraphicControl.h"
 #include "framework/Messages.h"
+#include "framework/Module.h"
+#include "framework/TextConv.h"
 
-#include <windowsx.h>
-
-#include <algorithm>
-
-#include <set>
-#include <string>
+#include <exception>
 #include <vector>
 
 namespace fw {
@@ -20,86 +16,40 @@ namespace {
 
 constexpr DWORD kIconStyles = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
-HINSTANCE ModuleHandle() noexcept {
-    if (Application* app = App()) return app->ModuleInstance();
-    return ::GetModuleHandleW(nullptr);
-}
-
-}  // namespace
-
-void Form::RegisterFormClass(const wchar_t* className) {
-    static std::set<std::wstring> registered;
-    if (registered.count(className)) return;
+void RegisterFormClass(const wchar_t* className) {
     WNDCLASSEXW wc{sizeof(wc)};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &Form::StaticWndProc;
     wc.hInstance = ModuleHandle();
     wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
     if (!wc.hIcon) wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
-    if (::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-        registered.insert(className);
+    WindowHandler::RegisterWindowClass(wc);
 }
 
-Form::Form(Component* owner, const wchar_t* className) : Component(owner) {
+}  // namespace
+
+Form::Form(Component* owner, const FormParams& params) : Component(owner), WindowHandler(this) {
+    const wchar_t* className = params.className ? params.className : L"TForm";
     RegisterFormClass(className);
     HWND ownerWindow = App() ? App()->Handle() : nullptr;
-    hwnd_ = ::CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, 0, 200,
-                              150, ownerWindow, nullptr, ModuleHandle(), this);
+    CreateBoundWindow(params.exStyle, className, L"", params.style & ~WS_VISIBLE, CW_USEDEFAULT, 0, 200, 150,
+                      ownerWindow);
+    if (!(params.style & WS_SYSMENU)) borderIcons_ = 0;
 }
 
 Form::~Form() {
-    *alive_ = false;
     BeginDestroy();
     DestroyComponents();
-    FreeCanvases();
-    for (GraphicControl* c : std::vector<GraphicControl*>(controls_)) c->SetParent(nullptr);
+    controls_.RemoveAll();
     if (Application* app = App()) app->FormDestroyed(this);
-    if (hwnd_) {
-        HWND h = hwnd_;
-        ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        ::DestroyWindow(h);
-    }
+    DestroyBoundWindow();
+    icon_.reset();
 }
 
 Form* Form::FromHandle(HWND hwnd) noexcept {
-    if (!hwnd) return nullptr;
-    WNDPROC proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    if (proc != &Form::StaticWndProc) return nullptr;
-    return reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-LRESULT CALLBACK Form::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* created = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    // The form may be freed inside its own handler (deferred release, or an owner freed from a nested
-    // message loop): after the call only the token is looked at.
-    std::shared_ptr<bool> alive = self->alive_;
-    LRESULT result = 0;
-    try {
-        result = self->WndProc(msg, wParam, lParam);
-    } catch (...) {
-        if (Application* app = App()) app->HandleCurrentException();
-    }
-    if (*alive) self->FreeCanvases();
-    return result;
-}
-
-LRESULT Form::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return dynamic_cast<Form*>(WindowHandler::FromHandle(hwnd));
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -119,9 +69,9 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             Resize();
             break;
         case WM_ERASEBKGND:
-            return 1;  // the paint handler fills the background itself, in one go with the controls
+            return 1;  // the paint handler paints the background itself, in one go with the controls
         case WM_PAINT:
-            PaintControls();
+            Paint();
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
@@ -135,7 +85,7 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONUP:
         case WM_MOUSELEAVE:
         case WM_CAPTURECHANGED:
-            MouseMessage(msg, wParam, lParam);
+            controls_.MouseMessage(msg, wParam, lParam);
             break;
         case WM_VSCROLL:
             vertScrollBar_.Scroll(LOWORD(wParam), HIWORD(wParam));
@@ -150,19 +100,30 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_COMMAND:
-            // A control's notification goes back to the control's own object; the form does not know
-            // its controls.
-            if (lParam != 0) {
-                if (ChildControl* control = ChildControl::FromHandle(reinterpret_cast<HWND>(lParam))) {
-                    if (control->HandleCommand(HIWORD(wParam))) return 0;
-                }
-            }
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR: {
+            // A notification about a child control goes back to the control's own object.
+            LRESULT result = 0;
+            if (WindowHandler::ReflectToControl(msg, wParam, lParam, result)) return result;
+            break;
+        }
+        case WM_ACTIVATE:
+            Activated(LOWORD(wParam) != WA_INACTIVE);
+            break;
+        case WM_SHOWWINDOW:
+            if (wParam) Showing();
             break;
         case WM_ACTIVATEAPP:
             if (Application* app = App()) app->ActivateAppChanged(wParam != FALSE);
             break;
         case CM_RELEASE:
-            delete this;
+            // The window procedure holds this form: it goes when the outermost handler returns.
+            Free();
             return 0;
         default:
             break;
@@ -182,31 +143,62 @@ void Form::Resize() {
     if (OnResize) OnResize(*this);
 }
 
+void Form::Activated(bool active) {
+    if (active) {
+        if (OnActivate) OnActivate(*this);
+    } else {
+        if (OnDeactivate) OnDeactivate(*this);
+    }
+}
+
+void Form::Showing() {
+    if (OnShow) OnShow(*this);
+}
+
+void Form::WillFreeLater() noexcept {
+    Component::WillFreeLater();
+    // Out of sight and out of the way at once; the object waits for the handler that still runs.
+    if (Handle()) {
+        if (::GetCapture() == Handle()) ::ReleaseCapture();
+        ::ShowWindow(Handle(), SW_HIDE);
+    }
+    if (inModalLoop_ && modalResult_ == 0) modalResult_ = IDCANCEL;
+}
+
 std::wstring Form::Caption() const {
-    return WindowText(hwnd_);
+    return WindowText(Handle());
 }
 
 void Form::SetCaption(const std::wstring& caption) {
-    if (hwnd_) ::SetWindowTextW(hwnd_, caption.c_str());
+    if (Handle()) ::SetWindowTextW(Handle(), caption.c_str());
 }
 
 void Form::SetBorderIcons(unsigned icons) {
     borderIcons_ = icons;
-    if (!hwnd_) return;
-    DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)) & ~kIconStyles;
+    if (!Handle()) return;
+    DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)) & ~kIconStyles;
     if (icons & biSystemMenu) {
         style |= WS_SYSMENU;
         if (icons & biMinimize) style |= WS_MINIMIZEBOX;
         if (icons & biMaximize) style |= WS_MAXIMIZEBOX;
     }
-    ::SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(style));
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+    ::SetWindowLongPtrW(Handle(), GWL_STYLE, static_cast<LONG_PTR>(style));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Form::SetIcon(unique_hicon icon) {
+    // The window lets go of the old icon before it is destroyed.
+    if (Handle()) {
+        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
+        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
+    }
+    icon_ = std::move(icon);
 }
 
 RECT Form::WindowRect() const {
     RECT r{};
-    if (hwnd_) ::GetWindowRect(hwnd_, &r);
+    if (Handle()) ::GetWindowRect(Handle(), &r);
     return r;
 }
 
@@ -226,7 +218,7 @@ int Form::Height() const {
 }
 
 void Form::SetBounds(int left, int top, int width, int height) {
-    if (hwnd_) ::SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (Handle()) ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Form::SetLeft(int left) {
     SetBounds(left, Top(), Width(), Height());
@@ -243,12 +235,12 @@ void Form::SetHeight(int height) {
 
 int Form::ClientWidth() const {
     RECT r{};
-    if (hwnd_) ::GetClientRect(hwnd_, &r);
+    if (Handle()) ::GetClientRect(Handle(), &r);
     return r.right;
 }
 int Form::ClientHeight() const {
     RECT r{};
-    if (hwnd_) ::GetClientRect(hwnd_, &r);
+    if (Handle()) ::GetClientRect(Handle(), &r);
     return r.bottom;
 }
 
@@ -262,34 +254,34 @@ void Form::SetClientHeight(int height) {
 }
 
 void Form::SetClientSize(int width, int height) {
-    if (!hwnd_) return;
+    if (!Handle()) return;
     RECT window{};
     RECT client{};
-    ::GetWindowRect(hwnd_, &window);
-    ::GetClientRect(hwnd_, &client);
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
     if (client.right == width && client.bottom == height) return;
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, width + frameWidth, height + frameHeight,
+    ::SetWindowPos(Handle(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Form::Visible() const noexcept {
-    return hwnd_ && ::IsWindowVisible(hwnd_);
+    return Handle() && ::IsWindowVisible(Handle());
 }
 
 void Form::Show() {
-    if (!hwnd_) return;
-    ::ShowWindow(hwnd_, SW_SHOW);
-    ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!Handle() || Marked()) return;
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void Form::Hide() {
-    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+    if (Handle()) ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void Form::Invalidate(const RECT* rect) {
-    if (hwnd_) ::InvalidateRect(hwnd_, rect, FALSE);
+    if (Handle()) ::InvalidateRect(Handle(), rect, FALSE);
 }
 
 void Form::Close() {
@@ -309,17 +301,19 @@ void Form::Close() {
     } else if (action == CloseAction::Hide) {
         Hide();
     } else if (action == CloseAction::Minimize) {
-        if (hwnd_) ::ShowWindow(hwnd_, SW_MINIMIZE);
+        if (Handle()) ::ShowWindow(Handle(), SW_MINIMIZE);
     } else {
         Release();
     }
 }
 
 void Form::Release() {
-    if (hwnd_) ::PostMessageW(hwnd_, CM_RELEASE, 0, 0);
+    if (Handle()) ::PostMessageW(Handle(), CM_RELEASE, 0, 0);
 }
 
 int Form::ShowModal() {
+    // The loop below is one of this form's handlers: whatever frees the form meanwhile only marks it.
+    HandlerScope scope(this);
     Application* app = App();
     // Disable every other enabled, visible window of this thread, and enable them again afterwards.
     std::vector<HWND> disabled;
@@ -335,9 +329,7 @@ int Form::ShowModal() {
     modalResult_ = 0;
     inModalLoop_ = true;
     Show();
-    HWND self = hwnd_;
-    // The form may be freed inside the loop (its owner went away): test the window before the members.
-    while (::IsWindow(self) && modalResult_ == 0 && !(app && app->Terminated())) {
+    while (Handle() && !Marked() && modalResult_ == 0 && !(app && app->Terminated())) {
         MSG msg;
         if (!::GetMessageW(&msg, nullptr, 0, 0)) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -349,8 +341,8 @@ int Form::ShowModal() {
     for (HWND w : disabled) {
         if (::IsWindow(w)) ::EnableWindow(w, TRUE);
     }
-    if (!::IsWindow(self)) return IDCANCEL;
     inModalLoop_ = false;
+    if (Marked() || !Handle()) return IDCANCEL;
     Hide();
     return modalResult_;
 }
@@ -360,287 +352,47 @@ void Form::SetColor(Color color) {
     Invalidate();
 }
 
-void Form::InsertControl(GraphicControl* control) {
-    controls_.push_back(control);
-    Invalidate();
-}
-
-void Form::RemoveControl(GraphicControl* control) noexcept {
-    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-    canvasesInUse_.erase(std::remove(canvasesInUse_.begin(), canvasesInUse_.end(), control),
-                         canvasesInUse_.end());
-    if (captureControl_ == control) captureControl_ = nullptr;
-    if (mouseControl_ == control) mouseControl_ = nullptr;
-    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void Form::NoteCanvasInUse(GraphicControl* control) {
-    if (std::find(canvasesInUse_.begin(), canvasesInUse_.end(), control) == canvasesInUse_.end()) {
-        canvasesInUse_.push_back(control);
-    }
-}
-
-void Form::FreeCanvases() noexcept {
-    while (!canvasesInUse_.empty()) {
-        GraphicControl* c = canvasesInUse_.back();
-        canvasesInUse_.pop_back();
-        c->ReleaseCanvas();
-    }
-}
-
-GraphicControl* Form::ControlAt(POINT p) const noexcept {
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        GraphicControl* c = *it;
-        if (c->Visible() && p.x >= c->Left() && p.x < c->Left() + c->Width() && p.y >= c->Top() &&
-            p.y < c->Top() + c->Height()) {
-            return c;
-        }
-    }
-    return nullptr;
+void Form::PaintBackground(HDC dc, const RECT& area) {
+    unique_hbrush background(::CreateSolidBrush(ColorToRGB(color_)));
+    ::FillRect(dc, &area, background.get());
 }
 
 // Painting goes through an off-screen bitmap the size of the invalid rectangle: the background and the
 // controls land on the screen in one copy, so nothing flickers, and only what was invalid is drawn.
-void Form::PaintControls() {
-    FreeCanvases();
-    PAINTSTRUCT ps;
-    HDC screen = ::BeginPaint(hwnd_, &ps);
-    if (!screen) return;
-    const RECT area = ps.rcPaint;
+void Form::Paint() {
+    controls_.FreeCanvases();
+    PaintScope paint(Handle());
+    if (!paint.Dc()) return;
+    const RECT area = paint.Area();
     const int w = area.right - area.left;
     const int h = area.bottom - area.top;
-    if (w > 0 && h > 0) {
-        unique_hdc memory(::CreateCompatibleDC(screen));
-        unique_hbitmap buffer(::CreateCompatibleBitmap(screen, w, h));
-        if (memory && buffer) {
-            HGDIOBJ old = ::SelectObject(memory.get(), buffer.get());
-            unique_hbrush background(::CreateSolidBrush(ColorToRGB(color_)));
-            RECT all{0, 0, w, h};
-            ::FillRect(memory.get(), &all, background.get());
-            for (GraphicControl* c : std::vector<GraphicControl*>(controls_)) {
-                if (!c->Visible()) continue;
-                RECT bounds = c->BoundsRect();
-                RECT clip;
-                if (!::IntersectRect(&clip, &bounds, &area)) continue;
-                ::SetViewportOrgEx(memory.get(), c->Left() - area.left, c->Top() - area.top, nullptr);
-                ::OffsetRect(&clip, -c->Left(), -c->Top());
-                const int saved = ::SaveDC(memory.get());
-                ::IntersectClipRect(memory.get(), clip.left, clip.top, clip.right, clip.bottom);
-                Canvas& canvas = c->GetCanvas();
-                canvas.SetHandle(memory.get());
-                c->Paint(clip);
-                canvas.SetHandle(nullptr);
-                ::RestoreDC(memory.get(), saved);
-            }
-            ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-            ::BitBlt(screen, area.left, area.top, w, h, memory.get(), 0, 0, SRCCOPY);
-            ::SelectObject(memory.get(), old);
-        }
+    if (w <= 0 || h <= 0) return;
+    unique_hdc memory(::CreateCompatibleDC(paint.Dc()));
+    unique_hbitmap buffer(::CreateCompatibleBitmap(paint.Dc(), w, h));
+    if (!memory || !buffer) return;
+    ScopedSelect selected(memory.get(), buffer.get());
+    // Everything below draws in client coordinates.
+    ::SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
+    PaintBackground(memory.get(), area);
+    // A control that fails to paint leaves a gap, not a window left unpainted: the copy happens first.
+    std::exception_ptr failure;
+    try {
+        controls_.Paint(memory.get(), area);
+    } catch (...) {
+        failure = std::current_exception();
     }
-    ::EndPaint(hwnd_, &ps);
+    ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
+    ::BitBlt(paint.Dc(), area.left, area.top, w, h, memory.get(), 0, 0, SRCCOPY);
+    if (failure) std::rethrow_exception(failure);
 }
 
-void Form::ScrollControls(int dx, int dy) {
-    FreeCanvases();
-    for (GraphicControl* c : controls_) {
-        c->left_ += dx;
-        c->top_ += dy;
-        c->ReleaseCanvas();
+void Form::ScrollContent(int dx, int dy) {
+    controls_.MoveAll(dx, dy);
+    if (Handle()) {
+        ::ScrollWindowEx(Handle(), dx, dy, nullptr, nullptr, nullptr, nullptr,
+                         SW_INVALIDATE | SW_SCROLLCHILDREN);
+        ::UpdateWindow(Handle());
     }
-    if (hwnd_) {
-        ::ScrollWindowEx(hwnd_, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
-        ::UpdateWindow(hwnd_);
-    }
-}
-
-void Form::SetMouseControl(GraphicControl* control) {
-    if (control == mouseControl_) return;
-    GraphicControl* old = mouseControl_;
-    mouseControl_ = control;
-    if (old) old->CMMouseLeave();
-    if (control && control == mouseControl_) control->CMMouseEnter();
-}
-
-void Form::MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const ShiftState shift = MouseShiftState(wParam);
-    std::shared_ptr<bool> alive = alive_;
-    auto button = [msg] {
-        switch (msg) {
-            case WM_RBUTTONDOWN:
-            case WM_RBUTTONDBLCLK:
-            case WM_RBUTTONUP:
-                return MouseButton::Right;
-            case WM_MBUTTONDOWN:
-            case WM_MBUTTONDBLCLK:
-            case WM_MBUTTONUP:
-                return MouseButton::Middle;
-            default:
-                return MouseButton::Left;
-        }
-    };
-    switch (msg) {
-        case WM_MOUSEMOVE: {
-            if (!trackingLeave_) {
-                TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
-                trackingLeave_ = ::TrackMouseEvent(&tme) != FALSE;
-            }
-            SetMouseControl(ControlAt(p));
-            if (!*alive) return;
-            GraphicControl* target = captureControl_ ? captureControl_ : mouseControl_;
-            if (target) target->MouseMove(shift, p.x - target->Left(), p.y - target->Top());
-            return;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK: {
-            GraphicControl* target = ControlAt(p);
-            if (!target) return;
-            captureControl_ = target;
-            ::SetCapture(hwnd_);
-            ShiftState s = shift;
-            if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) s |= ssDouble;
-            target->MouseDown(button(), s, p.x - target->Left(), p.y - target->Top());
-            return;
-        }
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP: {
-            GraphicControl* pressed = captureControl_;
-            GraphicControl* target = pressed ? pressed : ControlAt(p);
-            const bool buttonsDown = (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
-            if (!buttonsDown) {
-                captureControl_ = nullptr;
-                if (::GetCapture() == hwnd_) ::ReleaseCapture();
-            }
-            if (!*alive) return;
-            if (!target) return;
-            target->MouseUp(button(), shift, p.x - target->Left(), p.y - target->Top());
-            if (!*alive) return;
-            if (msg == WM_LBUTTONUP && pressed == target && ControlAt(p) == target) target->Click();
-            if (!*alive) return;
-            // A release outside the window ends the captured stay in it.
-            RECT client;
-            ::GetClientRect(hwnd_, &client);
-            if (!buttonsDown && !::PtInRect(&client, p)) SetMouseControl(nullptr);
-            return;
-        }
-        case WM_MOUSELEAVE:
-            trackingLeave_ = false;
-            if (!captureControl_) SetMouseControl(nullptr);
-            return;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != hwnd_) captureControl_ = nullptr;
-            return;
-        default:
-            return;
-    }
-}
-
-void FormScrollBar::SetRange(int range) {
-    range_ = range < 0 ? 0 : range;
-    Update();
-}
-
-void FormScrollBar::SetVisible(bool visible) {
-    visible_ = visible;
-    Update();
-}
-
-int FormScrollBar::ClientExtent() const {
-    return bar_ == SB_VERT ? form_.ClientHeight() : form_.ClientWidth();
-}
-
-void FormScrollBar::SetPosition(int position) {
-    const int limit = std::max(0, range_ - ClientExtent());
-    position = std::clamp(position, 0, limit);
-    if (!showing_) position = 0;
-    if (position == position_) return;
-    const int delta = position_ - position;
-    position_ = position;
-    if (HWND h = form_.Handle()) {
-        SCROLLINFO si{sizeof(si), SIF_POS};
-        si.nPos = position_;
-        ::SetScrollInfo(h, bar_, &si, TRUE);
-    }
-    if (bar_ == SB_VERT) {
-        form_.ScrollControls(0, delta);
-    } else {
-        form_.ScrollControls(delta, 0);
-    }
-}
-
-void FormScrollBar::Update() {
-    HWND h = form_.Handle();
-    if (!h || updating_) return;
-    updating_ = true;
-    const bool show = visible_ && range_ > ClientExtent();
-    if (show != showing_) {
-        showing_ = show;
-        ::ShowScrollBar(h, bar_, show ? TRUE : FALSE);
-    }
-    if (show) {
-        SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS};
-        si.nMin = 0;
-        si.nMax = range_ - 1;
-        si.nPage = static_cast<UINT>(std::max(0, ClientExtent()));
-        si.nPos = position_;
-        ::SetScrollInfo(h, bar_, &si, TRUE);
-    }
-    updating_ = false;
-    // Keeps the position inside the new range (and back at 0 when the bar went away).
-    SetPosition(position_);
-}
-
-void FormScrollBar::Scroll(WORD code, int trackPosition) {
-    const int page = std::max(1, ClientExtent());
-    switch (code) {
-        case SB_LINEUP:
-            SetPosition(position_ - increment_);
-            break;
-        case SB_LINEDOWN:
-            SetPosition(position_ + increment_);
-            break;
-        case SB_PAGEUP:
-            SetPosition(position_ - page);
-            break;
-        case SB_PAGEDOWN:
-            SetPosition(position_ + page);
-            break;
-        case SB_TOP:
-            SetPosition(0);
-            break;
-        case SB_BOTTOM:
-            SetPosition(range_);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            if (code == SB_THUMBTRACK && !tracking_) break;
-            // The 16-bit position of the message is not enough for long content: ask for the 32-bit one.
-            SCROLLINFO si{sizeof(si), SIF_TRACKPOS};
-            if (form_.Handle() && ::GetScrollInfo(form_.Handle(), bar_, &si)) trackPosition = si.nTrackPos;
-            SetPosition(trackPosition);
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-void FormScrollBar::Wheel(int delta) {
-    // Three lines of a menu entry's height per notch, the usual wheel step.
-    SetPosition(position_ - delta * 3 * 16 / WHEEL_DELTA);
-}
-
-RECT WorkArea() noexcept {
-    RECT r{};
-    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
-        r = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return r;
 }
 
 }  // namespace fw

@@ -1,25 +1,31 @@
 // Forms: top-level windows owned (as components) by another component and (as windows) by the
 // application's hidden window, so that they never get task-bar buttons of their own.
 //
-// - One static window procedure per process; each form class handles messages by overriding WndProc
-//   and passing what it does not handle to the inherited WndProc (which ends in DefWindowProc).
-// - The window is created hidden by the constructor; freeing the form destroys it.
+// - Each form class handles messages by overriding WndProc and passing what it does not handle to the
+//   inherited WndProc (which ends in DefWindowProc); the framework's one window procedure calls it.
+// - The window is created hidden by the constructor with the creation parameters given (class name,
+//   styles); freeing the form destroys it, then the icon the form owns.
 // - Close() runs the close event; on the main form it ends the application's message loop.
-// - Release() is the deferred free: a posted message frees the form once the current handlers have
-//   returned, so a form can close itself from inside its own event handlers.
-// - No exception leaves the window procedure: it is handed to the application's exception display.
+// - Release() is the deferred free: a posted message frees the form once the handlers running for it
+//   have returned, so a form can close itself from inside its own event handlers. Whatever frees a form
+//   (its owner, the menu manager, a release) while one of its handlers runs only hides it: it goes when
+//   the outermost of those handlers returns.
+// - Painting goes through an off-screen buffer: PaintBackground (the form's colour by default; a form
+//   may paint its own), then the windowless controls.
 #pragma once
 
 #include "framework/Component.h"
+#include "framework/ControlHost.h"
+#include "framework/FormScrollBar.h"
 #include "framework/Graphics.h"
 #include "framework/ShiftState.h"
+#include "framework/UniqueAny.h"
+#include "framework/WindowHandler.h"
 
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace fw {
 
@@ -32,56 +38,32 @@ enum BorderIcon : unsigned {
 };
 
 class GraphicControl;
-class Form;
 
-// One of a form's two scroll bars. The bar shows when it is visible and its range (the height or
-// width of the content) exceeds the client area; scrolling moves the form's controls.
-class FormScrollBar {
-public:
-    FormScrollBar(Form& form, int bar) : form_(form), bar_(bar) {}
-    int Range() const noexcept { return range_; }
-    void SetRange(int range);
-    bool Visible() const noexcept { return visible_; }
-    void SetVisible(bool visible);
-    bool Tracking() const noexcept { return tracking_; }
-    void SetTracking(bool tracking) noexcept { tracking_ = tracking; }
-    int Position() const noexcept { return position_; }
-    void SetPosition(int position);
-    int Increment() const noexcept { return increment_; }
-    // Whether the bar is on the screen right now.
-    bool IsShowing() const noexcept { return showing_; }
-
-    void Update();                              // after a change of range, size or visibility
-    void Scroll(WORD code, int trackPosition);  // WM_VSCROLL / WM_HSCROLL
-    void Wheel(int delta);                      // WM_MOUSEWHEEL, in WHEEL_DELTA units
-
-private:
-    int ClientExtent() const;
-    Form& form_;
-    int bar_;
-    int range_ = 0;
-    int position_ = 0;
-    int increment_ = 8;
-    bool visible_ = true;
-    bool tracking_ = false;
-    bool showing_ = false;
-    bool updating_ = false;
+// How a form's window is made. `className` is the window class registered for this kind of form (tests
+// and tools find windows by it).
+struct FormParams {
+    const wchar_t* className = L"TForm";
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    DWORD exStyle = 0;
 };
 
-class Form : public Component {
+class Form : public Component, public WindowHandler {
 public:
-    // `className` is the window class registered for this kind of form (tests and tools find windows
-    // by it). The window starts hidden with a sizeable border, a caption and all three border icons.
-    explicit Form(Component* owner, const wchar_t* className = L"TForm");
+    // The window starts hidden; with the default parameters it has a sizeable border, a caption and all
+    // three border icons.
+    explicit Form(Component* owner, const FormParams& params = {});
     ~Form() override;
 
-    HWND Handle() const noexcept { return hwnd_; }
+    using WindowHandler::Handle;
     static Form* FromHandle(HWND hwnd) noexcept;
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     unsigned BorderIcons() const noexcept { return borderIcons_; }
     void SetBorderIcons(unsigned icons);
+    // The window's icon (caption and task switcher). The form owns it and destroys it after its window.
+    HICON Icon() const noexcept { return icon_.get(); }
+    void SetIcon(unique_hicon icon);
 
     // Window rectangle in screen coordinates.
     int Left() const;
@@ -108,7 +90,7 @@ public:
     void Invalidate(const RECT* rect = nullptr);
 
     // Modal loop: disables the application's other windows and pumps messages until ModalResult is
-    // set (or the form closes); returns ModalResult.
+    // set (or the form closes or is freed); returns ModalResult (IDCANCEL when the form was freed).
     int ShowModal();
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int result) noexcept { modalResult_ = result; }
@@ -122,53 +104,50 @@ public:
     // Automatic scrolling is not offered; forms that scroll set the range themselves.
     void SetAutoScroll(bool) noexcept {}
 
+    // The windowless controls on the form.
+    ControlHost& Controls() noexcept { return controls_; }
     // The windowless control under a client point (the last inserted wins), or null.
-    GraphicControl* ControlAt(POINT client) const noexcept;
+    GraphicControl* ControlAt(POINT client) const noexcept { return controls_.ControlAt(client); }
 
     std::function<void(Form& sender, CloseAction& action)> OnClose;
     std::function<void(Form& sender, WORD& key, ShiftState shift)> OnKeyDown;
     std::function<void(Form& sender)> OnResize;
+    // The form became the active window, or stopped being it.
+    std::function<void(Form& sender)> OnActivate;
+    std::function<void(Form& sender)> OnDeactivate;
+    // The form is about to be shown.
+    std::function<void(Form& sender)> OnShow;
+
+    // Moves the content (windowless controls and child windows) by (dx, dy); used by the scroll bars.
+    void ScrollContent(int dx, int dy);
 
 protected:
-    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     virtual void DoClose(CloseAction& action);
     virtual void KeyDown(WORD& key, ShiftState shift);
     virtual void Resize();
+    virtual void Activated(bool active);
+    virtual void Showing();
+    // Paints the client area behind the controls on `dc` (client coordinates); `area` is what needs
+    // painting. The default fills it with the form's colour.
+    virtual void PaintBackground(HDC dc, const RECT& area);
+
+    void MessageHandled() noexcept override { controls_.FreeCanvases(); }
+    void WillFreeLater() noexcept override;
 
 private:
-    friend class GraphicControl;
-    friend class FormScrollBar;
-    void InsertControl(GraphicControl* control);
-    void RemoveControl(GraphicControl* control) noexcept;
-    void NoteCanvasInUse(GraphicControl* control);
-    void FreeCanvases() noexcept;
-    void PaintControls();
-    void ScrollControls(int dx, int dy);
-    void MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void SetMouseControl(GraphicControl* control);
-
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    static void RegisterFormClass(const wchar_t* className);
+    void Paint();
     RECT WindowRect() const;
 
-    HWND hwnd_ = nullptr;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Color color_ = clBtnFace;
-    std::vector<GraphicControl*> controls_;
-    std::vector<GraphicControl*> canvasesInUse_;
-    GraphicControl* captureControl_ = nullptr;  // holds the mouse while a button is down
-    GraphicControl* mouseControl_ = nullptr;    // the control the mouse is in
-    bool trackingLeave_ = false;
+    ControlHost controls_{*this};
     FormScrollBar vertScrollBar_{*this, SB_VERT};
     FormScrollBar horzScrollBar_{*this, SB_HORZ};
     unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     int modalResult_ = 0;
     bool inModalLoop_ = false;
+    unique_hicon icon_;  // the destructor destroys the window first, then this goes
 };
-
-// The work area of the primary monitor: the desktop minus the task bar and other docked bars.
-RECT WorkArea() noexcept;
 
 }  // namespace fw

@@ -15,12 +15,20 @@ void GraphicControl::SetParent(Form* parent) {
     if (parent == parent_) return;
     canvas_.Free();
     if (parent_) {
-        parent_->RemoveControl(this);
+        parent_->Controls().Remove(this);
         parent_ = nullptr;
     }
     if (parent) {
         parent_ = parent;
-        parent_->InsertControl(this);
+        parent_->Controls().Insert(this);
+    }
+}
+
+void GraphicControl::WillFreeLater() noexcept {
+    Component::WillFreeLater();
+    if (parent_) {
+        parent_->Invalidate(nullptr);
+        SetParent(nullptr);
     }
 }
 
@@ -82,7 +90,7 @@ void GraphicControl::ControlCanvas::CreateHandle() {
     ::SetViewportOrgEx(windowDc_, control_.left_, control_.top_, nullptr);
     ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
     SetHandle(windowDc_);
-    parent->NoteCanvasInUse(&control_);
+    parent->Controls().NoteCanvasInUse(&control_);
 }
 
 void GraphicControl::ControlCanvas::Free() noexcept {

@@ -5,7 +5,10 @@
 //
 // The control's canvas draws in control coordinates. During the form's painting it is the form's
 // (buffered) paint context; at other times the first drawing fetches the form's window context,
-// which is given back when the current mouse event has been handled (or on ReleaseCanvas).
+// which is given back when the current message has been handled (or on ReleaseCanvas).
+//
+// A control freed while one of its handlers runs leaves its form at once (no painting, no input) and
+// goes when the handler returns.
 #pragma once
 
 #include "framework/Component.h"
@@ -66,8 +69,11 @@ public:
     virtual void CMMouseEnter() {}
     virtual void CMMouseLeave() {}
 
+protected:
+    void WillFreeLater() noexcept override;
+
 private:
-    friend class Form;  // moves controls when the form scrolls
+    friend class ControlHost;  // moves controls when the form scrolls
     class ControlCanvas : public Canvas {
     public:
         explicit ControlCanvas(GraphicControl& control) : control_(control) {}

@@ -1,5 +1,5 @@
-// Private window messages of the framework. They sit in the WM_APP range so that they never meet the
-// program's own WM_USER-based messages (the folder refresh request is WM_USER + 100).
+// Private window messages of the framework. They sit in the WM_APP range, clear of the WM_USER range
+// that programs use for their own messages.
 #pragma once
 
 #include <windows.h>

@@ -7,11 +7,14 @@ constexpr UINT_PTR kTimerId = 1;
 }
 
 Timer::Timer(Component* owner)
-    : Component(owner), window_([this](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-          if (msg != WM_TIMER || wParam != kTimerId) return std::nullopt;
-          if (enabled_ && OnTimer) OnTimer(*this);
-          return 0;
-      }) {
+    : Component(owner),
+      window_(
+          [this](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+              if (msg != WM_TIMER || wParam != kTimerId) return std::nullopt;
+              if (enabled_ && OnTimer) OnTimer(*this);
+              return 0;
+          },
+          this) {
     Update();
 }
 

@@ -1,7 +1,10 @@
 // A hidden utility window whose messages go to a function of its owner (timers, the tray icon's
 // callback, anything that needs a window but no form). Messages it does not handle go to DefWindowProc
-// when the function returns nothing.
+// when the function returns nothing. `lifetime` is the object that owns the window (a timer, a tray
+// component): it is held while a message is handled, so the function may free it.
 #pragma once
+
+#include "framework/WindowHandler.h"
 
 #include <windows.h>
 
@@ -10,20 +13,17 @@
 
 namespace fw {
 
-class UtilityWindow {
+class UtilityWindow : public WindowHandler {
 public:
     using Handler = std::function<std::optional<LRESULT>(UINT msg, WPARAM wParam, LPARAM lParam)>;
-    explicit UtilityWindow(Handler handler);
-    ~UtilityWindow();
-    UtilityWindow(const UtilityWindow&) = delete;
-    UtilityWindow& operator=(const UtilityWindow&) = delete;
+    UtilityWindow(Handler handler, DeferredDelete* lifetime);
+    ~UtilityWindow() override = default;
 
-    HWND Handle() const noexcept { return hwnd_; }
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     Handler handler_;
-    HWND hwnd_ = nullptr;
 };
 
 }  // namespace fw

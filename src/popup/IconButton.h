@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-class TIconButton : public TPopupButton {
+class TIconButton : public virtual TPopupButton {
 public:
     static constexpr int kGap = 3;
     static constexpr int kIconWidth = 16;

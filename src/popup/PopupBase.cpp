@@ -1,10 +1,12 @@
 #include "popup/PopupBase.h"
 
-#include "popup/StringButton.h"
+#include "framework/Screen.h"
 
 namespace {
 
 constexpr int kOverlap = 5;
+// The wheel moves three lines of the usual entry height (a 16-pixel icon) per notch.
+constexpr int kWheelStep = 3 * 16;
 
 int ScrollPosition(TPopupMenuBase* window) {
     fw::FormScrollBar& bar = window->VertScrollBar();
@@ -13,12 +15,12 @@ int ScrollPosition(TPopupMenuBase* window) {
 
 }  // namespace
 
-TPopupMenuBase::TPopupMenuBase(fw::Component* owner, const wchar_t* className) : fw::Form(owner, className) {
+TPopupMenuBase::TPopupMenuBase(fw::Component* owner, const fw::FormParams& params) : fw::Form(owner, params) {
     CommonSetup();
 }
 
-TPopupMenuBase::TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const wchar_t* className)
-    : fw::Form(owner, className) {
+TPopupMenuBase::TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const fw::FormParams& params)
+    : fw::Form(owner, params) {
     Adopter = adopter;
     OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
         if (key == VK_ESCAPE) Close();
@@ -37,6 +39,7 @@ void TPopupMenuBase::CommonSetup() {
     SetAutoScroll(false);
     HorzScrollBar().SetTracking(true);
     VertScrollBar().SetTracking(true);
+    VertScrollBar().SetWheelStep(kWheelStep);
     SetBorderIcons(fw::biSystemMenu);
     // An empty menu is only its frame; entries make it grow.
     SetClientWidth(0);
@@ -44,9 +47,26 @@ void TPopupMenuBase::CommonSetup() {
 }
 
 TPopupMenuBase::~TPopupMenuBase() {
-    if (ChildMenu) ChildMenu->Release();
-    delete ButtonManager;
+    // A child or parent that outlives this window (it was running a handler) must not reach back.
+    if (ChildMenu) {
+        ChildMenu->ParentMenu = nullptr;
+        ChildMenu->Release();
+    }
+    if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
+    ButtonManager->Free();
     ButtonManager = nullptr;
+}
+
+void TPopupMenuBase::WillFreeLater() noexcept {
+    fw::Form::WillFreeLater();
+    // The window is out of sight while a handler of it finishes; so is the cascade below it.
+    if (ChildMenu) {
+        ChildMenu->ParentMenu = nullptr;
+        ChildMenu->Release();
+        ChildMenu = nullptr;
+    }
+    if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
+    ParentMenu = nullptr;
 }
 
 LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -107,10 +127,23 @@ TPopupMenuBase* TPopupMenuBase::OpenChildFor(TPopupButtonBase* entry, const Fill
     // The new window's entries get their final columns and widths before it is placed and shown.
     child->ButtonManager->FinishLayout();
     PlaceChild(this, child, entry);
-    if (auto* text = dynamic_cast<TStringButton*>(entry)) child->SetCaption(text->Caption());
+    if (const std::wstring* text = entry ? entry->CaptionText() : nullptr) child->SetCaption(*text);
     child->Show();
     ChildMenu = child;
     return child;
+}
+
+TPopupMenuBase* TPopupMenuBase::OpenSubFolder(TPopupButtonBase*) {
+    return nullptr;
+}
+
+TScopedMenuMessageHook::TScopedMenuMessageHook(TPopupMenuBase* window, TPopupMenuBase::MessageHook hook)
+    : window_(window), hold_(window) {
+    if (window_) window_->MenuMessageHook = std::move(hook);
+}
+
+TScopedMenuMessageHook::~TScopedMenuMessageHook() {
+    if (window_) window_->MenuMessageHook = nullptr;
 }
 
 void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry) {

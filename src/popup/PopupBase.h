@@ -19,17 +19,21 @@ public:
     using FillProc = std::function<void(TPopupButtonManager& manager)>;
     using MessageHook = std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>;
 
+    static constexpr fw::FormParams kParams{L"TPopupMenuBase"};
+
     // Plain window: no adopter and no keyboard handling.
-    explicit TPopupMenuBase(fw::Component* owner, const wchar_t* className = L"TPopupMenuBase");
+    explicit TPopupMenuBase(fw::Component* owner, const fw::FormParams& params = kParams);
     // Adopting window: children that leave the cascade go to `adopter`; Escape closes the window.
-    TPopupMenuBase(fw::Component* owner, fw::Component* adopter,
-                   const wchar_t* className = L"TPopupMenuBase");
+    TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const fw::FormParams& params = kParams);
     ~TPopupMenuBase() override;
 
     virtual void ChildClosed(TPopupMenuBase* window);
     virtual TPopupMenuBase* NewChild();
     virtual TPopupMenuBase* OpenChildFor(TPopupButtonBase* entry, const FillProc& fill);
     virtual void CloseChild();
+    // Opens the subfolder of a folder entry of this window as the child window; the window, or null
+    // when none was made. Plain menu windows show no folders.
+    virtual TPopupMenuBase* OpenSubFolder(TPopupButtonBase* entry);
     void DetachFromParent();
     // Whether this window is a root menu (the desktop's folders); the manager's queries look for them.
     virtual bool IsRootMenu() const noexcept { return false; }
@@ -45,10 +49,25 @@ public:
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     virtual void WMMove();
+    void WillFreeLater() noexcept override;
 
 private:
     void CommonSetup();
     void CloseHandler(fw::CloseAction& action);
+};
+
+// Forwards the owner-drawing messages of a menu tracked with the window as owner to `hook` for as long
+// as it lives, and clears the hook however the tracking ends.
+class TScopedMenuMessageHook {
+public:
+    TScopedMenuMessageHook(TPopupMenuBase* window, TPopupMenuBase::MessageHook hook);
+    ~TScopedMenuMessageHook();
+    TScopedMenuMessageHook(const TScopedMenuMessageHook&) = delete;
+    TScopedMenuMessageHook& operator=(const TScopedMenuMessageHook&) = delete;
+
+private:
+    TPopupMenuBase* window_;
+    fw::HandlerScope hold_;
 };
 
 // Places `child` beside `parent`, level with `entry` when one is given, inside the work area.

@@ -6,7 +6,7 @@
 
 #include "popup/StringButton.h"
 
-class TPopupButton : public TStringButton {
+class TPopupButton : public virtual TStringButton {
 public:
     static constexpr int kTriangleArea = 14;
     static constexpr int kTriangleSize = 8;

@@ -1,8 +1,9 @@
 #include "popup/PopupButtonBase.h"
 
-#include "app/DataConserver.h"
 #include "framework/Exception.h"
+#include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
+#include "settings/DataConserver.h"
 
 #include <memory>
 
@@ -37,12 +38,18 @@ void LoadButtonFace(const std::wstring& path) {
 
 TPopupButtonBase::TPopupButtonBase() {
     if (g_entries++ == 0) g_buttonFace = std::make_unique<fw::Bitmap>();
-    tracker_.Action = [this] { Hover(); };
+    tracker_.Action = [this] {
+        // The timer calls in from outside any window message: hold the window, the container and the
+        // entry, as the mouse routing does, so the hover may free any of them.
+        TEntryScope scope(*this);
+        if (!Marked()) Hover();
+    };
     tracker_.Condition = [this] { return CursorInside(); };
     tracker_.Interval = DataConserver ? DataConserver->DelayTime : 200;
 }
 
 TPopupButtonBase::~TPopupButtonBase() {
+    if (container_) container_->EntryGone(this);
     if (--g_entries == 0) g_buttonFace.reset();
 }
 

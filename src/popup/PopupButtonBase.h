@@ -2,10 +2,19 @@
 // its canvas. TPopupButtonBase is the one virtual base of every entry: rectangle, mouse events and the
 // hover delay. Shared by the whole family: the button face bitmap drawn behind entries (exists while
 // any entry exists), the hover timer, and the submenu-triangle latch.
+//
+// The family combines its parts by virtual inheritance (TStringButton, TPopupButton and the classes built
+// on them share one TPopupButtonBase and one TStringButton), so an entry may be, say, an icon button and
+// an editable caption at once.
+//
+// An entry is freed by its container (removal, refill, the container's end) with Free(): an entry whose
+// handler is still running, for example inside the nested loop of a context menu, stays alive until that
+// handler returns, but is out of the container and gets no more input.
 #pragma once
 
 #include "framework/Graphics.h"
 #include "framework/GraphicControl.h"
+#include "framework/Lifetime.h"
 #include "framework/ShiftState.h"
 #include "popup/DelayCaller.h"
 
@@ -14,12 +23,10 @@
 
 class TPopupButtonManager;
 
-class TPopupButtonBase {
+class TPopupButtonBase : public fw::DeferredDelete {
 public:
     TPopupButtonBase();
-    virtual ~TPopupButtonBase();
-    TPopupButtonBase(const TPopupButtonBase&) = delete;
-    TPopupButtonBase& operator=(const TPopupButtonBase&) = delete;
+    ~TPopupButtonBase() override;
 
     virtual void Attach(TPopupButtonManager* container);
     virtual void Paint() {}
@@ -43,6 +50,13 @@ public:
     virtual void Hover();
     virtual void MouseLeave();
 
+    // Whether a press and a move of more than 5 pixels drags this entry out of the menu (shell items).
+    virtual bool IsDraggable() const { return false; }
+    // Starts the drag of a draggable entry; called by the container.
+    virtual void StartDrag() {}
+    // The text a submenu opened from this entry takes as its caption; null for entries without one.
+    virtual const std::wstring* CaptionText() const { return nullptr; }
+
     void SetHoverDelay(int milliseconds) noexcept { tracker_.Interval = milliseconds; }
     int HoverDelay() const noexcept { return tracker_.Interval; }
     bool HoverPending() const noexcept { return tracker_.Running(); }
@@ -63,10 +77,16 @@ public:
 
 protected:
     fw::Color ContainerColor() const noexcept;
+    // Forgets the container (which is going while this entry's handler still runs).
+    void Detach() noexcept {
+        container_ = nullptr;
+        canvas_ = nullptr;
+    }
     // Cancels a pending hover of this entry (for entries whose MouseLeave does not call the base one).
     void StopHover() { tracker_.Stop(); }
 
 private:
+    friend class TPopupButtonManager;
     TDelayCaller tracker_;
     fw::Canvas* canvas_ = nullptr;
     TPopupButtonManager* container_ = nullptr;

@@ -10,9 +10,24 @@ TPopupButtonManager::TPopupButtonManager(fw::Component* owner) : fw::GraphicCont
 }
 
 TPopupButtonManager::~TPopupButtonManager() {
-    *alive_ = false;
     hotEntry_ = pressedEntry_ = nullptr;
-    entries_.Clear();
+    TChain<TPopupButtonBase> old(std::move(entries_));
+    for (TPopupButtonBase* e = old.First(); e; e = old.Next()) Retire(e);
+    // Entries that still run a handler outlive the container: they must not reach back into it.
+    for (TPopupButtonBase* e : retired_) e->Detach();
+    retired_.clear();
+}
+
+void TPopupButtonManager::Retire(TPopupButtonBase* entry) noexcept {
+    if (hotEntry_ == entry) hotEntry_ = nullptr;
+    if (pressedEntry_ == entry) pressedEntry_ = nullptr;
+    if (entry->HandlerDepth() > 0) retired_.push_back(entry);
+    entry->Free();
+}
+
+void TPopupButtonManager::EntryGone(TPopupButtonBase* entry) noexcept {
+    if (retired_.empty()) return;
+    retired_.erase(std::remove(retired_.begin(), retired_.end(), entry), retired_.end());
 }
 
 void TPopupButtonManager::ResetLayoutState() {
@@ -95,9 +110,10 @@ void TPopupButtonManager::FinishLayout() {
 }
 
 void TPopupButtonManager::ClearEntries() {
-    ++generation_;
     hotEntry_ = pressedEntry_ = nullptr;
-    entries_.Clear();
+    // The list is empty before the first entry goes: an entry's destruction sees a consistent container.
+    TChain<TPopupButtonBase> old(std::move(entries_));
+    for (TPopupButtonBase* e = old.First(); e; e = old.Next()) Retire(e);
     SetClientWidth(0);
     SetClientHeight(0);
     // A refill lays out from scratch, so a window refilled with fewer or narrower entries shrinks.
@@ -108,18 +124,10 @@ void TPopupButtonManager::ClearEntries() {
     }
 }
 
-void TPopupButtonManager::ForgetEntry(TPopupButtonBase* entry) noexcept {
-    ++generation_;
-    if (hotEntry_ == entry) hotEntry_ = nullptr;
-    if (pressedEntry_ == entry) pressedEntry_ = nullptr;
-}
-
 void TPopupButtonManager::RemoveEntryAt(int index) {
-    TPopupButtonBase* entry = entries_.Items(index);
+    TPopupButtonBase* entry = entries_.RemoveAt(index);
     if (!entry) return;
-    entries_.RemoveAt(index);
-    ForgetEntry(entry);
-    delete entry;
+    Retire(entry);
     FinishLayout();
 }
 
@@ -127,8 +135,7 @@ void TPopupButtonManager::RemoveEntry(TPopupButtonBase* entry) {
     if (!entry) return;
     const int h = entry->Height();
     if (!entries_.Remove(entry)) return;
-    ForgetEntry(entry);
-    delete entry;
+    Retire(entry);
     FinishLayout();
     if (ownerWindow_) ownerWindow_->SetClientHeight(ownerWindow_->ClientHeight() - h);
     SetClientHeight(ClientHeight() - h);
@@ -155,53 +162,77 @@ void TPopupButtonManager::Paint(const RECT& clip) {
 void TPopupButtonManager::MouseDown(fw::MouseButton button, fw::ShiftState shift, int x, int y) {
     pressX_ = x;
     pressY_ = y;
+    pressedButton_ = button;
     pressedEntry_ = EntryAt(x, y);
     if (!pressedEntry_) return;
-    pressedEntry_->MouseDown(button, shift, x - pressedEntry_->Left(), y - pressedEntry_->Top());
+    TPopupButtonBase* e = pressedEntry_;
+    fw::HandlerScope hold(e);
+    e->MouseDown(button, shift, x - e->Left(), y - e->Top());
 }
 
 void TPopupButtonManager::MouseMove(fw::ShiftState shift, int x, int y) {
     TPopupButtonBase* e = EntryAt(x, y);
-    if (e && e == hotEntry_) {
-        e->MouseMove(shift, x - e->Left(), y - e->Top());
-    } else {
-        if (hotEntry_) hotEntry_->MouseLeave();
-        if (e) e->MouseEnter();
-        hotEntry_ = e;
-    }
-    if (pressedEntry_ && IsDraggable && IsDraggable(*pressedEntry_)) {
-        const int dx = pressX_ - x;
-        const int dy = pressY_ - y;
-        if (dy * dy + dx * dx > 25) {
-            TPopupButtonBase* dragged = pressedEntry_;
-            // The release that ends the drag goes to the drag loop, not to us: forget the press now so
-            // that no later move starts a second drag.
-            pressedEntry_ = nullptr;
-            if (StartDrag) StartDrag(*dragged);
+    {
+        fw::HandlerScope hold(e);
+        if (e && e == hotEntry_) {
+            e->MouseMove(shift, x - e->Left(), y - e->Top());
+        } else {
+            if (TPopupButtonBase* old = hotEntry_) {
+                hotEntry_ = nullptr;
+                fw::HandlerScope holdOld(old);
+                old->MouseLeave();
+            }
+            // The leave may have emptied the container: an entry freed meanwhile is not entered.
+            if (e && !e->Marked()) {
+                hotEntry_ = e;
+                e->MouseEnter();
+            }
         }
     }
+    // Only the left button drags; presses of the others are still kept for the click rule.
+    TPopupButtonBase* pressed = pressedEntry_;
+    if (!pressed || pressedButton_ != fw::MouseButton::Left || !pressed->IsDraggable()) return;
+    const int dx = pressX_ - x;
+    const int dy = pressY_ - y;
+    if (dy * dy + dx * dx <= 25) return;
+    // The release that ends the drag goes to the drag loop, not to us: forget the press now so that
+    // no later move starts a second drag.
+    pressedEntry_ = nullptr;
+    fw::HandlerScope hold(pressed);
+    pressed->StartDrag();
 }
 
 void TPopupButtonManager::MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y) {
     TPopupButtonBase* e = EntryAt(x, y);
-    if (!e) {
-        pressedEntry_ = nullptr;
-        return;
-    }
     TPopupButtonBase* pressed = pressedEntry_;
     pressedEntry_ = nullptr;
-    const std::shared_ptr<bool> alive = alive_;
-    const unsigned generation = generation_;
+    if (!e) return;
+    fw::HandlerScope hold(e);
     e->MouseUp(button, shift, x - e->Left(), y - e->Top());
-    if (!*alive || generation != generation_) return;  // the entry is gone
+    // A handler that refilled the window took this entry out of it: it clicks no more.
+    if (e->Marked()) return;
     if (e == pressed && button == fw::MouseButton::Left) e->Click();
 }
 
 void TPopupButtonManager::CMMouseLeave() {
-    if (hotEntry_) {
-        TPopupButtonBase* e = hotEntry_;
+    pressedEntry_ = nullptr;
+    if (TPopupButtonBase* e = hotEntry_) {
         hotEntry_ = nullptr;
+        fw::HandlerScope hold(e);
         e->MouseLeave();
     }
-    pressedEntry_ = nullptr;
+}
+
+TEntryScope::TEntryScope(TPopupButtonBase& entry) noexcept
+    : window_(entry.Container() ? entry.Container()->Parent() : nullptr),
+      container_(entry.Container()),
+      entry_(entry) {}
+
+TCloseRefusal::TCloseRefusal(TPopupButtonManager* container) noexcept
+    : container_(container), hold_(container) {
+    if (container_) container_->SetCloseAllowed(false);
+}
+
+TCloseRefusal::~TCloseRefusal() {
+    if (container_) container_->SetCloseAllowed(true);
 }

@@ -1,14 +1,17 @@
 // The windowless container inside each menu window: it keeps the menu's entries in display order, lays
 // them out in columns, sizes itself and its window to fit, paints them and routes the mouse to them.
 // It owns its entries: removing an entry or freeing the container frees the entry.
+//
+// Every call into an entry holds the entry (the container itself is held by the form that routes the
+// mouse to it), so an entry's handler may refill or empty the container, freeing that very entry: the
+// entry then leaves the list at once and goes when its handler returns.
 #pragma once
 
 #include "framework/GraphicControl.h"
+#include "framework/Lifetime.h"
 #include "popup/PopupButtonBase.h"
 #include "shell/Chain.h"
 
-#include <functional>
-#include <memory>
 #include <vector>
 
 class TPopupMenuBase;
@@ -41,10 +44,6 @@ public:
 
     bool CloseAllowed = true;
 
-    // Asks whether an entry can be dragged out, and starts its drag; set by the drag support.
-    std::function<bool(TPopupButtonBase& entry)> IsDraggable;
-    std::function<void(TPopupButtonBase& entry)> StartDrag;
-
     void Paint(const RECT& clip) override;
     void MouseDown(fw::MouseButton button, fw::ShiftState shift, int x, int y) override;
     void MouseMove(fw::ShiftState shift, int x, int y) override;
@@ -54,17 +53,20 @@ public:
     void CMMouseLeave() override;
 
 private:
+    friend class TPopupButtonBase;
     void ResetLayoutState();
     void SetOwnerClientSize(int width, int height);
-    void ForgetEntry(TPopupButtonBase* entry) noexcept;
+    // Takes an entry that has left the list out of the container's care and frees it.
+    void Retire(TPopupButtonBase* entry) noexcept;
+    // An entry that was in this container is being deleted.
+    void EntryGone(TPopupButtonBase* entry) noexcept;
 
-    TOwningChain<TPopupButtonBase> entries_;
-    // An entry's handler may refill or free the container (a nested message loop of a context menu
-    // runs inside one): these tell the caller afterwards whether its pointers are still good.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    unsigned generation_ = 0;  // changes whenever entries are destroyed
+    TChain<TPopupButtonBase> entries_;
+    // Entries freed while their handlers ran, still alive: told when the container goes first.
+    std::vector<TPopupButtonBase*> retired_;
     TPopupButtonBase* hotEntry_ = nullptr;
     TPopupButtonBase* pressedEntry_ = nullptr;
+    fw::MouseButton pressedButton_ = fw::MouseButton::Left;
     int pressX_ = 0;
     int pressY_ = 0;
     TPopupMenuBase* ownerWindow_ = nullptr;
@@ -73,4 +75,33 @@ private:
     int columnLeft_ = 0;
     int runningY_ = 0;
     std::vector<int> columnWidths_;
+};
+
+// Holds an entry with its container and its window for one call into the entry from outside the mouse
+// routing (a timer, a control's event), so that the call may free any of them.
+class TEntryScope {
+public:
+    explicit TEntryScope(TPopupButtonBase& entry) noexcept;
+    TEntryScope(const TEntryScope&) = delete;
+    TEntryScope& operator=(const TEntryScope&) = delete;
+
+private:
+    // In this order, so the entry goes before its container and the container before the window.
+    fw::HandlerScope window_;
+    fw::HandlerScope container_;
+    fw::HandlerScope entry_;
+};
+
+// Refuses automatic closing of the menu chain while a step that takes the focus away runs (a command
+// chosen from a context menu, the open-file dialog), and allows it again however the step ends.
+class TCloseRefusal {
+public:
+    explicit TCloseRefusal(TPopupButtonManager* container) noexcept;
+    ~TCloseRefusal();
+    TCloseRefusal(const TCloseRefusal&) = delete;
+    TCloseRefusal& operator=(const TCloseRefusal&) = delete;
+
+private:
+    TPopupButtonManager* container_;
+    fw::HandlerScope hold_;
 };

@@ -9,6 +9,7 @@ public:
     TStringButton() = default;
 
     void Measure() override;
+    const std::wstring* CaptionText() const override { return &caption_; }
     void SetCaption(const std::wstring& text);
     const std::wstring& Caption() const noexcept { return caption_; }
     fw::Font& GetFont() noexcept { return font_; }
@@ -18,7 +19,7 @@ private:
     fw::Font font_;
 };
 
-class TLabel : public TStringButton {
+class TLabel : public virtual TStringButton {
 public:
     void Paint() override;
 };

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-class TTreeButton : public TPopupButton {
+class TTreeButton : public virtual TPopupButton {
 public:
     using FillProcType = std::function<void(TPopupButtonManager& manager)>;
     explicit TTreeButton(FillProcType fill) : FillProc(std::move(fill)) {}

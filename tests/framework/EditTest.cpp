@@ -36,7 +36,7 @@ void PressKey(WORD vk) {
 class EditOnForm : public testing::Test {
 protected:
     void SetUp() override {
-        form_ = new fw::Form(fw::App(), L"TEditTestForm");
+        form_ = new fw::Form(fw::App(), fw::FormParams{L"TEditTestForm"});
         form_->SetBounds(120, 90, 320, 140);
         edit_ = new fw::Edit(form_, *form_);
         edit_->SetBounds(10, 10, 260, 24);
@@ -93,9 +93,15 @@ TEST_F(EditOnForm, IsAChildEditWindowOfTheForm) {
     form_->Hide();
     EXPECT_TRUE(edit_->Visible());  // its own state, not the parent's
 
-    HFONT font = static_cast<HFONT>(::GetStockObject(SYSTEM_FIXED_FONT));
+    fw::Font font;
+    font.SetName(L"Noto Sans CJK JP");
+    font.SetHeight(20);
     edit_->SetFont(font);
-    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)), font);
+    HFONT used = reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    ASSERT_TRUE(::GetObjectW(used, sizeof(lf), &lf));
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Noto Sans CJK JP");
+    EXPECT_EQ(lf.lfHeight, -20);
 }
 
 TEST_F(EditOnForm, TypingRaisesOnChange) {
@@ -153,7 +159,7 @@ TEST_F(EditOnForm, OnExitWhenTheFocusMovesToTheForm) {
 TEST_F(EditOnForm, AHandlerMayFreeTheControl) {
     HWND h = edit_->Handle();
     edit_->OnKeyDown = [&](fw::Edit& sender, WORD&, fw::ShiftState) {
-        delete &sender;
+        sender.Free();
         edit_ = nullptr;
     };
     ::SendMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0);

@@ -15,13 +15,15 @@ int g_liveForms = 0;
 
 class CountedForm : public fw::Form {
 public:
-    explicit CountedForm(fw::Component* owner) : fw::Form(owner, L"TCountedForm") { ++g_liveForms; }
+    explicit CountedForm(fw::Component* owner) : fw::Form(owner, fw::FormParams{L"TCountedForm"}) {
+        ++g_liveForms;
+    }
     ~CountedForm() override { --g_liveForms; }
 };
 
 class ThrowingForm : public fw::Form {
 public:
-    explicit ThrowingForm(fw::Component* owner) : fw::Form(owner, L"TThrowingForm") {}
+    explicit ThrowingForm(fw::Component* owner) : fw::Form(owner, fw::FormParams{L"TThrowingForm"}) {}
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {

@@ -425,16 +425,32 @@ TEST_F(EntryContainer, LeavingTheWindowUnhighlightsTheHotEntryAndForgetsThePress
     EXPECT_EQ(clicks, 1);
 }
 
+// An entry that can be dragged out, like a shell item, and writes down the drags it was asked to start
+// and the right-button releases it saw (where a shell item shows its context menu).
+class DragProbe : public TPopupButton {
+public:
+    explicit DragProbe(std::vector<TPopupButtonBase*>& drags) : drags_(drags) {}
+    bool IsDraggable() const override { return draggable; }
+    void StartDrag() override { drags_.push_back(this); }
+    void MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y) override {
+        if (button == fw::MouseButton::Right) ++rightReleases;
+        TPopupButton::MouseUp(button, shift, x, y);
+    }
+    bool draggable = true;
+    int rightReleases = 0;
+
+private:
+    std::vector<TPopupButtonBase*>& drags_;
+};
+
 TEST_F(EntryContainer, DragStartsOnlyWhenThePointerMovesMoreThanFivePixelsFromThePress) {
     TPopupMenuBase* w = NewWindow();
     TPopupButtonManager& m = *w->ButtonManager;
     int clicks = 0;
     std::vector<TPopupButtonBase*> drags;
-    auto* a = AddCaptioned(m, new TPopupButton, Repeat(L"Drag me out ", 4));
+    auto* a = AddCaptioned(m, new DragProbe(drags), Repeat(L"Drag me out ", 4));
     AddCaptioned(m, new TPopupButton, Repeat(L"Below ", 4));
     a->OnClick = [&clicks](TPopupButtonBase&) { ++clicks; };
-    m.IsDraggable = [](TPopupButtonBase&) { return true; };
-    m.StartDrag = [&drags](TPopupButtonBase& e) { drags.push_back(&e); };
     ShowAt(w, 440, 240);
     const POINT p = EntryCenter(a);
     auto moveBy = [p](int dx, int dy) { MoveMouseTo(POINT{p.x + dx, p.y + dy}); };
@@ -465,7 +481,7 @@ TEST_F(EntryContainer, DragStartsOnlyWhenThePointerMovesMoreThanFivePixelsFromTh
     qbtest::ReleaseLeft();
 
     // An entry that cannot be dragged stays pressed however far the mouse goes, and clicks.
-    m.IsDraggable = [a](TPopupButtonBase& e) { return &e != a; };
+    a->draggable = false;
     moveBy(0, 0);
     qbtest::PressLeft();
     moveBy(30, 0);
@@ -473,6 +489,41 @@ TEST_F(EntryContainer, DragStartsOnlyWhenThePointerMovesMoreThanFivePixelsFromTh
     EXPECT_EQ(m.PressedEntry(), a);
     qbtest::ReleaseLeft();
     EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(EntryContainer, OnlyTheLeftButtonDragsAndAFastMoveOutOfTheWindowStillDoes) {
+    TPopupMenuBase* w = NewWindow();
+    TPopupButtonManager& m = *w->ButtonManager;
+    std::vector<TPopupButtonBase*> drags;
+    auto* a = AddCaptioned(m, new DragProbe(drags), Repeat(L"Right-click me ", 4));
+    AddCaptioned(m, new TPopupButton, Repeat(L"Below ", 4));
+    ShowAt(w, 460, 260);
+    const POINT p = EntryCenter(a);
+
+    // A right click with a few pixels of jitter (a touchpad) is a right click: no drag, and the
+    // release still reaches the entry.
+    MoveMouseTo(p);
+    qbtest::PressRight();
+    EXPECT_EQ(m.PressedEntry(), a);
+    MoveMouseTo(POINT{p.x + 6, p.y + 1});
+    MoveMouseTo(POINT{p.x + 9, p.y});
+    EXPECT_TRUE(drags.empty()) << "a right-button press armed a drag";
+    qbtest::ReleaseRight();
+    EXPECT_EQ(a->rightReleases, 1);
+
+    // Pressed 3 pixels inside the left edge, then one fast move to 8 pixels outside the window: the
+    // pressed entry still sees that move and starts the drag.
+    const RECT client = popuptest::ClientOnScreen(w);
+    const POINT nearEdge{client.left + 3, p.y};
+    MoveMouseTo(nearEdge);
+    ASSERT_EQ(m.EntryAt(3, a->Top() + a->Height() / 2), a);
+    qbtest::PressLeft();
+    ASSERT_EQ(m.PressedEntry(), a);
+    MoveMouseTo(POINT{client.left - 8, p.y});
+    EXPECT_EQ(drags, (std::vector<TPopupButtonBase*>{a}));
+    qbtest::ReleaseLeft();
+    // Then the leave: nothing is hot or pressed any more.
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return m.HotEntry() == nullptr && m.PressedEntry() == nullptr; }));
 }
 
 TEST_F(EntryHover, RestingOnATreeButtonOpensItsSubmenuAndRestingOnASiblingClosesIt) {

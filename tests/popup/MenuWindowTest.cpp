@@ -1,5 +1,6 @@
 // Menu windows as the user sees them: where submenus open, how tall windows scroll, how a moved
 // submenu leaves the cascade, and what the manager answers about the open menus.
+#include "framework/Screen.h"
 #include "popup/PopupBase.h"
 #include "popup/TreeButton.h"
 #include "support/Input.h"

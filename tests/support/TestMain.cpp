@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <cstdint>
+#include <cstdio>
+
 namespace qbtest {
 
 namespace {
@@ -62,9 +65,35 @@ std::wstring ToWindowsPath(std::wstring path) {
     return path;
 }
 
+// A crash ends the test program at once with where it happened (module and offset, for addr2line) and the
+// frames that led there: otherwise Wine starts its debugger and the run waits for ctest's time-out.
+void PrintAddress(const char* label, const void* address) {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        static_cast<LPCWSTR>(address), &module);
+    wchar_t name[MAX_PATH] = L"?";
+    if (module) ::GetModuleFileNameW(module, name, MAX_PATH);
+    const auto offset = reinterpret_cast<uintptr_t>(address) - reinterpret_cast<uintptr_t>(module);
+    std::fprintf(stderr, "  %s %ls +0x%llx\n", label, name, static_cast<unsigned long long>(offset));
+}
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    std::fprintf(stderr, "\nCRASH: exception 0x%08lx\n", static_cast<unsigned long>(record->ExceptionCode));
+    PrintAddress("at", record->ExceptionAddress);
+    void* frames[48];
+    const USHORT count = ::RtlCaptureStackBackTrace(0, 48, frames, nullptr);
+    for (USHORT i = 0; i < count; ++i) PrintAddress("frame", frames[i]);
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    ::SetUnhandledExceptionFilter(&ReportCrash);
     ::OleInitialize(nullptr);
     int result = 0;
     {

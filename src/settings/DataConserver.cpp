@@ -1,4 +1,4 @@
-#include "app/DataConserver.h"
+#include "settings/DataConserver.h"
 
 #include "framework/Registry.h"
 
