@@ -1,6 +1,9 @@
 #include "framework/Graphics.h"
 
+#include "framework/BitmapFile.h"
 #include "framework/Exception.h"
+
+#include <cstring>
 
 namespace fw {
 
@@ -88,15 +91,18 @@ HBRUSH Brush::Handle() const {
 }
 
 void Bitmap::LoadFromFile(const std::wstring& path) {
-    if (path.empty()) throw Exception(L"No bitmap file name");
-    auto* loaded = static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!loaded) throw Exception(L"Cannot load the bitmap " + path);
-    BITMAP info{};
-    ::GetObjectW(loaded, sizeof(info), &info);
-    handle_.reset(loaded);
-    width_ = info.bmWidth;
-    height_ = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    const BitmapFile file = BitmapFile::Read(path);
+    // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
+    void* bits = nullptr;
+    unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) {
+        throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(file.Width()) +
+                        L" x " + std::to_wstring(file.Height()) + L" pixels): " + path);
+    }
+    std::memcpy(bits, file.Bits(), file.BitsSize());
+    handle_ = std::move(dib);
+    width_ = file.Width();
+    height_ = file.Height();
 }
 
 void Bitmap::Clear() noexcept {

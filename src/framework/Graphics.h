@@ -4,7 +4,8 @@
 // after a change; each owns its object. A Canvas draws on a device context it does not own: the
 // context is handed to it (SetHandle) or fetched on demand by a derived canvas (CreateHandle). While a
 // context is attached the canvas keeps its font, pen and brush selected into it and puts the original
-// objects back when the context is detached.
+// objects back when the context is detached. A Bitmap owns its picture, read and checked by BitmapFile,
+// never by the platform's loader.
 #pragma once
 
 #include "framework/UniqueAny.h"
@@ -96,7 +97,8 @@ private:
 
 class Bitmap {
 public:
-    // Throws fw::Exception when the file cannot be read as a bitmap; the old picture then stays.
+    // Throws fw::Exception naming the fault and the path when the file is no usable bitmap; the old
+    // picture then stays.
     void LoadFromFile(const std::wstring& path);
     bool Empty() const noexcept { return !handle_ || width_ == 0 || height_ == 0; }
     int Width() const noexcept { return width_; }
