@@ -213,7 +213,8 @@ void BitmapFile::Parse(const std::wstring& path) {
     }
     if (pixelOffset >= fileSize) {
         Fail(L"The bitmap file is truncated (its pixel data would start at byte " +
-                 std::to_wstring(pixelOffset) + L", past its end at " + std::to_wstring(fileSize) + L")",
+                 std::to_wstring(pixelOffset) + L", but the file holds only " + std::to_wstring(fileSize) +
+                 L" bytes)",
              path);
     }
     if (pixelOffset + pixelBytes > fileSize) {

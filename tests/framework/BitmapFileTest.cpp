@@ -161,7 +161,7 @@ TEST(BitmapFile, ABadFileThrowsWhatIsWrongAndThePathAndKeepsThePreviousPicture) 
         {L"short pixels", Bytes(valid.begin(), valid.end() - 10), L"truncated"},
         {L"header only", bmptest::File(bmptest::InfoHeader(20000, 20000, 1), Quads({0, 0xFFFFFF}), {}),
          L"truncated"},
-        {L"offset past end", patched(10, static_cast<std::uint32_t>(valid.size() + 100)), L"past its end"},
+        {L"offset past end", patched(10, static_cast<std::uint32_t>(valid.size() + 100)), L"holds only"},
         {L"offset in header", patched(10, 20), L"lies in its header"},
         {L"zero width", bmptest::File(bmptest::InfoHeader(0, kH, 24), {}, Bytes(64)),
          L"invalid picture size"},
