@@ -2,6 +2,7 @@
 
 #include "framework/BitmapFile.h"
 #include "framework/Exception.h"
+#include "framework/GdiScope.h"
 
 #include <cstring>
 
@@ -103,11 +104,18 @@ void Bitmap::LoadFromFile(const std::wstring& path) {
     handle_ = std::move(dib);
     width_ = file.Width();
     height_ = file.Height();
+    scaled_.Clear();
 }
 
 void Bitmap::Clear() noexcept {
+    scaled_.Clear();
     handle_.reset();
     width_ = height_ = 0;
+}
+
+HBITMAP Bitmap::Scaled(int width, int height) const {
+    if (Empty()) return nullptr;
+    return scaled_.Get(handle_.get(), width_, height_, width, height);
 }
 
 Canvas::~Canvas() {
@@ -196,14 +204,17 @@ SIZE Canvas::TextExtent(const std::wstring& text) {
 void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {
     HDC dc = Handle();
     if (!dc || bitmap.Empty()) return;
-    unique_hdc memory(::CreateCompatibleDC(dc));
-    if (!memory) return;
-    HGDIOBJ old = ::SelectObject(memory.get(), bitmap.Handle());
-    const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
-    ::StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory.get(), 0, 0,
-                 bitmap.Width(), bitmap.Height(), SRCCOPY);
-    ::SetStretchBltMode(dc, oldMode);
-    ::SelectObject(memory.get(), old);
+    const int w = rect.right - rect.left;
+    const int h = rect.bottom - rect.top;
+    if (HBITMAP scaled = bitmap.Scaled(w, h)) {
+        unique_hdc memory(::CreateCompatibleDC(dc));
+        if (!memory) return;
+        ScopedSelect select(memory.get(), scaled);
+        if (select.Selected()) ::BitBlt(dc, rect.left, rect.top, w, h, memory.get(), 0, 0, SRCCOPY);
+        return;
+    }
+    // A size not worth keeping: the same stretch, straight onto the canvas.
+    StretchWhole(dc, rect, bitmap.Handle(), bitmap.Width(), bitmap.Height());
 }
 
 }  // namespace fw
