@@ -1,28 +1,84 @@
 // How much a menu window of thousands of entries draws when the user highlights, scrolls or uncovers a
-// small part of it, compared with redrawing it whole. Prints entries drawn and time per operation, and
-// the ratios, measured in one run.
+// small part of it, compared with redrawing it whole; and what a large face bitmap costs a repaint of a
+// menu of twenty entries, drawn from the kept scaled copies or stretched whole for every entry as before.
+// Prints entries drawn and time per operation, and the ratios, measured in one run.
 #include "framework/Application.h"
+#include "framework/GdiScope.h"
+#include "framework/UniqueAny.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButton.h"
+#include "popup/PopupButtonBase.h"
 
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 int g_painted = 0;
+// Set, each entry first stretches the whole face onto itself the way every entry did before the scaled
+// copies were kept; the usual paint that follows adds only a plain copy of the kept one.
+bool g_wholeStretchPerEntry = false;
+
+void StretchWholeFace(fw::Canvas& canvas, const RECT& r) {
+    const fw::Bitmap* face = ButtonFace();
+    HDC dc = canvas.Handle();
+    if (!face || face->Empty() || !dc) return;
+    fw::unique_hdc source(::CreateCompatibleDC(dc));
+    fw::ScopedSelect select(source.get(), face->Handle());
+    const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source.get(), 0, 0, face->Width(),
+                 face->Height(), SRCCOPY);
+    ::SetStretchBltMode(dc, oldMode);
+}
 
 class CountingButton : public TPopupButton {
 public:
     void Paint() override {
         ++g_painted;
+        if (g_wholeStretchPerEntry && GetCanvas()) StretchWholeFace(*GetCanvas(), BoundsRect());
         TPopupButton::Paint();
     }
 };
+
+// A 24-bit picture of side x side pixels in the temp folder; empty when it cannot be written.
+std::wstring WriteFace(int side) {
+    wchar_t folder[MAX_PATH];
+    const DWORD n = ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder, n) + L"quillbrook-bench-face.bmp";
+    const std::uint32_t stride = (static_cast<std::uint32_t>(side) * 3 + 3) & ~3u;
+    std::vector<BYTE> bytes(54 + static_cast<std::size_t>(stride) * side);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<BYTE>(v >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(side));
+    put32(22, static_cast<std::uint32_t>(side));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < side; ++y) {
+        BYTE* row = bytes.data() + 54 + static_cast<std::size_t>(stride) * y;
+        for (int x = 0; x < side * 3; ++x) row[x] = static_cast<BYTE>(x ^ y);
+    }
+    fw::unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return {};
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return {};
+    return path;
+}
 
 void Pump() {
     MSG msg;
@@ -115,6 +171,54 @@ int wmain() {
     std::printf("ratio full / scroll:    time %.1fx, entries drawn %.1fx\n",
                 full.microseconds / scroll.microseconds,
                 full.entries / (scroll.entries > 0 ? scroll.entries : 1));
+
+    // A menu of twenty entries with a 4000 x 4000 face, next to the big window.
+    constexpr int kFaceSide = 4000;
+    constexpr int kMenuEntries = 20;
+    auto* menu = new TPopupMenuBase(manager.get(), manager.get());
+    for (int i = 0; i < kMenuEntries; ++i) {
+        auto* b = new CountingButton();
+        b->SetCaption(L"フォルダ " + std::to_wstring(i));
+        menu->ButtonManager->AddEntry(b);
+    }
+    menu->ButtonManager->FinishLayout();
+    menu->SetLeft(window->Width() + 10);
+    menu->SetTop(0);
+    menu->Show();
+    Pump();
+    HWND m = menu->Handle();
+    const std::wstring facePath = WriteFace(kFaceSide);
+    const auto loadStart = std::chrono::steady_clock::now();
+    LoadButtonFace(facePath);
+    const double loadMicroseconds =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - loadStart).count();
+    if (!ButtonFace() || ButtonFace()->Width() != kFaceSide) {
+        std::printf("the %d x %d face did not load\n", kFaceSide, kFaceSide);
+        manager.reset();
+        return 1;
+    }
+    auto repaintMenu = [&](int) {
+        ::InvalidateRect(m, nullptr, FALSE);
+        ::UpdateWindow(m);
+    };
+    const Sample firstFace = Measure(1, repaintMenu);  // the window's first sizes: one stretch each
+    const Sample cachedFace = Measure(50, repaintMenu);
+    g_wholeStretchPerEntry = true;
+    const Sample wholeFace = Measure(3, repaintMenu);
+    g_wholeStretchPerEntry = false;
+    ::DeleteFileW(facePath.c_str());
+
+    std::printf("face %d x %d, menu of %d entries (%d x %d):\n", kFaceSide, kFaceSide, kMenuEntries,
+                menu->ClientWidth(), menu->ClientHeight());
+    std::printf("loading the face:           %8.1f ms\n", loadMicroseconds / 1000);
+    std::printf("first repaint (scales once):%8.1f ms, %5.1f entries drawn\n", firstFace.microseconds / 1000,
+                firstFace.entries);
+    std::printf("repaint, kept scaled copies:%8.2f ms, %5.1f entries drawn\n", cachedFace.microseconds / 1000,
+                cachedFace.entries);
+    std::printf("repaint, whole stretch each:%8.1f ms, %5.1f entries drawn\n", wholeFace.microseconds / 1000,
+                wholeFace.entries);
+    std::printf("ratio whole stretch / kept copies: %.0fx\n",
+                wholeFace.microseconds / cachedFace.microseconds);
     manager.reset();
     return 0;
 }

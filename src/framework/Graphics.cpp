@@ -1,6 +1,10 @@
 #include "framework/Graphics.h"
 
+#include "framework/BitmapFile.h"
 #include "framework/Exception.h"
+#include "framework/GdiScope.h"
+
+#include <cstring>
 
 namespace fw {
 
@@ -88,20 +92,30 @@ HBRUSH Brush::Handle() const {
 }
 
 void Bitmap::LoadFromFile(const std::wstring& path) {
-    if (path.empty()) throw Exception(L"No bitmap file name");
-    auto* loaded = static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!loaded) throw Exception(L"Cannot load the bitmap " + path);
-    BITMAP info{};
-    ::GetObjectW(loaded, sizeof(info), &info);
-    handle_.reset(loaded);
-    width_ = info.bmWidth;
-    height_ = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    const BitmapFile file = BitmapFile::Read(path);
+    // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
+    void* bits = nullptr;
+    unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) {
+        throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(file.Width()) +
+                        L" x " + std::to_wstring(file.Height()) + L" pixels): " + path);
+    }
+    std::memcpy(bits, file.Bits(), file.BitsSize());
+    handle_ = std::move(dib);
+    width_ = file.Width();
+    height_ = file.Height();
+    scaled_.Clear();
 }
 
 void Bitmap::Clear() noexcept {
+    scaled_.Clear();
     handle_.reset();
     width_ = height_ = 0;
+}
+
+HBITMAP Bitmap::Scaled(int width, int height) const {
+    if (Empty()) return nullptr;
+    return scaled_.Get(handle_.get(), width_, height_, width, height);
 }
 
 Canvas::~Canvas() {
@@ -190,14 +204,17 @@ SIZE Canvas::TextExtent(const std::wstring& text) {
 void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {
     HDC dc = Handle();
     if (!dc || bitmap.Empty()) return;
-    unique_hdc memory(::CreateCompatibleDC(dc));
-    if (!memory) return;
-    HGDIOBJ old = ::SelectObject(memory.get(), bitmap.Handle());
-    const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
-    ::StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory.get(), 0, 0,
-                 bitmap.Width(), bitmap.Height(), SRCCOPY);
-    ::SetStretchBltMode(dc, oldMode);
-    ::SelectObject(memory.get(), old);
+    const int w = rect.right - rect.left;
+    const int h = rect.bottom - rect.top;
+    if (HBITMAP scaled = bitmap.Scaled(w, h)) {
+        unique_hdc memory(::CreateCompatibleDC(dc));
+        if (!memory) return;
+        ScopedSelect select(memory.get(), scaled);
+        if (select.Selected()) ::BitBlt(dc, rect.left, rect.top, w, h, memory.get(), 0, 0, SRCCOPY);
+        return;
+    }
+    // A size not worth keeping: the same stretch, straight onto the canvas.
+    StretchWhole(dc, rect, bitmap.Handle(), bitmap.Width(), bitmap.Height());
 }
 
 }  // namespace fw

@@ -4,9 +4,11 @@
 // after a change; each owns its object. A Canvas draws on a device context it does not own: the
 // context is handed to it (SetHandle) or fetched on demand by a derived canvas (CreateHandle). While a
 // context is attached the canvas keeps its font, pen and brush selected into it and puts the original
-// objects back when the context is detached.
+// objects back when the context is detached. A Bitmap owns its picture (read and checked by BitmapFile,
+// never by the platform's loader) and the stretched copies of it that StretchDraw reuses.
 #pragma once
 
+#include "framework/ScaledBitmapCache.h"
 #include "framework/UniqueAny.h"
 
 #include <windows.h>
@@ -96,18 +98,23 @@ private:
 
 class Bitmap {
 public:
-    // Throws fw::Exception when the file cannot be read as a bitmap; the old picture then stays.
+    // Throws fw::Exception naming the fault and the path when the file is no usable bitmap; the old
+    // picture then stays.
     void LoadFromFile(const std::wstring& path);
     bool Empty() const noexcept { return !handle_ || width_ == 0 || height_ == 0; }
     int Width() const noexcept { return width_; }
     int Height() const noexcept { return height_; }
     HBITMAP Handle() const noexcept { return handle_.get(); }
     void Clear() noexcept;
+    // The whole picture stretched to width x height (COLORONCOLOR), kept for the next draw of that size.
+    // Null when none is kept; borrowed, valid until the next call or a change of picture.
+    HBITMAP Scaled(int width, int height) const;
 
 private:
     unique_hbitmap handle_;
     int width_ = 0;
     int height_ = 0;
+    mutable ScaledBitmapCache scaled_;
 };
 
 class Canvas {
@@ -138,6 +145,7 @@ public:
     SIZE TextExtent(const std::wstring& text);
     int TextWidth(const std::wstring& text) { return TextExtent(text).cx; }
     int TextHeight(const std::wstring& text) { return TextExtent(text).cy; }
+    // The whole bitmap stretched onto `rect`; a size drawn before is copied from the bitmap's scaled copy.
     void StretchDraw(const RECT& rect, const Bitmap& bitmap);
 
 protected:
