@@ -1,6 +1,7 @@
 #include "popup/GraphicsFunc.h"
 
 #include "framework/Exception.h"
+#include "framework/GdiScope.h"
 
 #include <cstdint>
 #include <limits>
@@ -38,7 +39,7 @@ void ScaleRect(HDC dc, const RECT& rect, int width, int height, int redPercent, 
     if (!memoryDc) throw fw::Exception(L"CreateCompatibleDC");
     {
         // GetDIBits wants the bitmap out of every DC, so the selection ends with the copy.
-        SelectGuard selection(memoryDc.get(), bitmap.get());
+        fw::ScopedSelect selection(memoryDc.get(), bitmap.get());
         if (!selection.Selected() ||
             !::BitBlt(memoryDc.get(), 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY)) {
             throw fw::Exception(L"Cannot copy bitmap");

@@ -29,23 +29,6 @@ using MemoryDc = fw::unique_hdc;
 // A bitmap (or other GDI object), deleted with DeleteObject.
 using GdiBitmap = fw::unique_hbitmap;
 
-// Keeps an object selected into a DC for its lifetime and puts the previous one back afterwards, so
-// that the object can be deleted (GDI refuses to delete a selected bitmap).
-class SelectGuard {
-public:
-    SelectGuard(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    ~SelectGuard() {
-        if (previous_) ::SelectObject(dc_, previous_);
-    }
-    SelectGuard(const SelectGuard&) = delete;
-    SelectGuard& operator=(const SelectGuard&) = delete;
-    bool Selected() const noexcept { return previous_ != nullptr; }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
 // A BITMAPINFO record: the 40-byte header followed by its colour table (if any), in one block.
 class BitmapHeader {
 public:
