@@ -30,6 +30,6 @@ public:
 
 private:
     std::shared_ptr<TMalloc> malloc_;
-    TChain<ITEMIDLIST> keys_;  // owned copies, freed with malloc_
+    TChain<ITEMIDLIST_ABSOLUTE> keys_;  // owned copies, freed with malloc_
     TOwningChain<std::uint32_t> values_;
 };
