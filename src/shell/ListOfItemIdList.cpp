@@ -2,6 +2,7 @@
 
 #include "shell/IdList.h"
 
+#include <memory>
 #include <new>
 
 TListOfITEMIDLIST::TListOfITEMIDLIST() : malloc_(TMalloc::Shared()) {}
