@@ -1,13 +1,8 @@
-// TChain: links, cursor, removal with tail fix-up, the owning kind deleting its items, and a chain of
-// running threads ending them.
+// TChain: links, cursor, removal with tail fix-up, and the owning kind deleting its items.
 #include "shell/Chain.h"
-
-#include "framework/Thread.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <vector>
 
 namespace {
@@ -75,32 +70,6 @@ TEST(TChain, OwningChainDeletesItsItemsButNotRemovedOnes) {
     Tracked kept(5);
     TChain<Tracked>().Add(&kept);  // a plain chain only links
     EXPECT_EQ(Tracked::live, 1);
-}
-
-// As the folder watchers will be kept: started threads in a chain whose deleter stops and joins them.
-class Waiter final : public fw::Thread {
-public:
-    static inline std::atomic<int> running{0};
-
-private:
-    ~Waiter() override = default;
-    void Execute() override {
-        ++running;
-        ::WaitForSingleObject(StopEvent(), INFINITE);
-        --running;
-    }
-};
-
-TEST(TChain, AChainOfThreadsStopsAndJoinsThemWhenCleared) {
-    TChain<Waiter, fw::ThreadDeleter> watchers;
-    for (int i = 0; i < 3; ++i) {
-        auto waiter = fw::StartThread<Waiter>();
-        watchers.Add(waiter.get());
-        (void)waiter.release();  // now owned by the chain
-    }
-    ASSERT_TRUE(qbtest::WaitUntil([] { return Waiter::running == 3; }));
-    watchers.Clear();
-    EXPECT_EQ(Waiter::running, 0) << "every body returned before its object was deleted";
 }
 
 }  // namespace
