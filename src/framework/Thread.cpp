@@ -1,13 +1,25 @@
 #include "framework/Thread.h"
 
-#include "framework/Exception.h"
 #include "framework/TextConv.h"
 
 namespace fw {
 
-Thread::~Thread() {
-    Terminate();
-    WaitFor();
+void ThreadDeleter::End(Thread* thread) noexcept {
+    if (!thread) return;
+    thread->Terminate();
+    thread->WaitFor();
+    delete thread;
+}
+
+Thread::Thread() : stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (!stopEvent_) throw Exception(L"Cannot create an event");
+}
+
+Thread::~Thread() = default;
+
+void Thread::Terminate() noexcept {
+    terminated_ = true;
+    ::SetEvent(stopEvent_.get());
 }
 
 bool Thread::Start() {

@@ -1,14 +1,20 @@
 // One move-only owner per resource kind. `unique_any<H, Close, Invalid>` closes its handle with `Close`
 // when it goes out of scope; owned handles are these types, borrowed ones stay plain handles.
+//
+// `Invalid` is the value that means "no handle", given as an integer: INVALID_HANDLE_VALUE is a cast, which a
+// template argument cannot be (wil does the same). Most kinds use null; files and change notifications use
+// INVALID_HANDLE_VALUE, which is what their creating calls return on failure.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace fw {
 
-template <class H, auto Close, H Invalid = H{}>
+template <class H, auto Close, INT_PTR Invalid = 0>
 class unique_any {
 public:
     unique_any() noexcept = default;
@@ -23,21 +29,29 @@ public:
     ~unique_any() { reset(); }
 
     H get() const noexcept { return h_; }
-    explicit operator bool() const noexcept { return h_ != Invalid; }
+    explicit operator bool() const noexcept { return h_ != InvalidValue(); }
 
     // For out-parameters: frees what is held and hands out the slot.
     H* put() noexcept {
         reset();
         return &h_;
     }
-    void reset(H h = Invalid) noexcept {
-        if (h_ != Invalid) Close(h_);
+    void reset(H h = InvalidValue()) noexcept {
+        if (h_ != InvalidValue()) Close(h_);
         h_ = h;
     }
-    H release() noexcept { return std::exchange(h_, Invalid); }
+    H release() noexcept { return std::exchange(h_, InvalidValue()); }
+
+    static H InvalidValue() noexcept {
+        if constexpr (std::is_pointer_v<H>) {
+            return reinterpret_cast<H>(Invalid);
+        } else {
+            return static_cast<H>(Invalid);
+        }
+    }
 
 private:
-    H h_ = Invalid;
+    H h_ = InvalidValue();
 };
 
 namespace detail {
@@ -62,6 +76,12 @@ inline void DestroyWindowHandle(HWND h) noexcept {
 inline void DeleteDc(HDC h) noexcept {
     ::DeleteDC(h);
 }
+inline void CloseChangeNotification(HANDLE h) noexcept {
+    ::FindCloseChangeNotification(h);
+}
+inline void FinishDrop(HDROP h) noexcept {
+    ::DragFinish(h);
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, &detail::CloseKey>;
@@ -74,5 +94,13 @@ using unique_hicon = unique_any<HICON, &detail::DestroyIconHandle>;
 using unique_hmenu = unique_any<HMENU, &detail::DestroyMenuHandle>;
 using unique_hwnd = unique_any<HWND, &detail::DestroyWindowHandle>;
 using unique_hdc = unique_any<HDC, &detail::DeleteDc>;
+// CreateFileW and FindFirstChangeNotificationW report failure with INVALID_HANDLE_VALUE, not null.
+using unique_hfile = unique_any<HANDLE, &detail::CloseHandle, -1>;
+using unique_hchange = unique_any<HANDLE, &detail::CloseChangeNotification, -1>;
+using unique_event = unique_any<HANDLE, &detail::CloseHandle>;
+using unique_mutex = unique_any<HANDLE, &detail::CloseHandle>;
+// The file list of a WM_DROPFILES message; DragFinish frees it. (A data object's CF_HDROP medium goes back
+// with ReleaseStgMedium instead.)
+using unique_hdrop = unique_any<HDROP, &detail::FinishDrop>;
 
 }  // namespace fw

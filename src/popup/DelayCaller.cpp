@@ -2,51 +2,47 @@
 
 #include "framework/Timer.h"
 
+class THoverTimer {
+public:
+    THoverTimer() : timer(nullptr) { timer.SetEnabled(false); }
+
+    fw::Timer timer;
+    TDelayCaller* current = nullptr;  // the tracker the timer is pointed at
+};
+
 namespace {
-
-fw::Timer* g_timer = nullptr;
-TDelayCaller* g_current = nullptr;  // the tracker the shared timer is pointed at
-int g_instances = 0;
-
+constinit fw::SharedInstance<THoverTimer> g_hoverTimer;  // holds no use itself
 }  // namespace
 
-TDelayCaller::TDelayCaller() {
-    if (g_instances++ == 0) {
-        g_timer = new fw::Timer(nullptr);
-        g_timer->SetEnabled(false);
-    }
-}
+TDelayCaller::TDelayCaller() : hover_(g_hoverTimer.Acquire()) {}
 
 TDelayCaller::~TDelayCaller() {
-    if (g_current == this) {
-        g_timer->SetEnabled(false);
-        g_timer->OnTimer = nullptr;
-        g_current = nullptr;
-    }
-    if (--g_instances == 0) {
-        delete g_timer;
-        g_timer = nullptr;
+    if (hover_->current == this) {
+        hover_->timer.SetEnabled(false);
+        hover_->timer.OnTimer = nullptr;
+        hover_->current = nullptr;
     }
 }
 
 void TDelayCaller::Start() {
-    g_current = this;
-    g_timer->OnTimer = [this](fw::Timer&) { Fire(); };
-    g_timer->SetEnabled(false);
+    fw::Timer& timer = hover_->timer;
+    hover_->current = this;
+    timer.OnTimer = [this](fw::Timer&) { Fire(); };
+    timer.SetEnabled(false);
     // A delay of 0 or less still fires, as soon as the platform's timer allows.
-    g_timer->SetInterval(Interval > 0 ? Interval : 1);
-    g_timer->SetEnabled(true);
+    timer.SetInterval(Interval > 0 ? Interval : 1);
+    timer.SetEnabled(true);
 }
 
 void TDelayCaller::Stop() {
-    if (g_current == this) g_timer->SetEnabled(false);
+    if (hover_->current == this) hover_->timer.SetEnabled(false);
 }
 
 bool TDelayCaller::Running() const noexcept {
-    return g_current == this && g_timer && g_timer->Enabled();
+    return hover_->current == this && hover_->timer.Enabled();
 }
 
 void TDelayCaller::Fire() {
-    g_timer->SetEnabled(false);
+    hover_->timer.SetEnabled(false);
     if (Condition && Condition() && Action) Action();
 }

@@ -3,7 +3,12 @@
 // When the time is up the tracker calls its action if its condition still holds.
 #pragma once
 
+#include "framework/SharedInstance.h"
+
 #include <functional>
+
+// The timer shared by all trackers (defined in DelayCaller.cpp).
+class THoverTimer;
 
 class TDelayCaller {
 public:
@@ -23,4 +28,5 @@ public:
 
 private:
     void Fire();
+    fw::SharedInstance<THoverTimer>::Use hover_;  // made by the first tracker, destroyed with the last
 };

@@ -1,7 +1,8 @@
 // TChain: the program's singly linked list of item pointers, with head, tail and an iteration cursor. It
 // serves the filers' entry lists (many thousands of entries), the folder watchers and the attribute cache, so
 // appending is O(1). A plain chain only links its items; `TOwningChain` also deletes them in Clear and on
-// destruction. Items removed with RemoveAt or Remove go back to the caller in both kinds.
+// destruction, and a chain with another deleter ends its items with it (threads: `fw::ThreadDeleter`, which
+// stops and joins each before deleting it). Items removed with RemoveAt or Remove go back to the caller.
 #pragma once
 
 #include <memory>

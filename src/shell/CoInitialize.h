@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 class TCoInitialize {
 public:
     // Throws fw::Exception when there is no shell allocator (OLE is then uninitialised again).
@@ -21,5 +19,5 @@ public:
 
 private:
     HRESULT result_;
-    std::shared_ptr<TMalloc> malloc_;
+    TMalloc::Use malloc_;
 };

@@ -26,15 +26,16 @@ USHORT CountAt(const BYTE* p) noexcept {
 
 constexpr UINT kTerminatorSize = sizeof(USHORT);
 
-// A new list of `first` then `second` (sizes in bytes, items only) and a terminator.
-unique_idlist MakeList(const BYTE* first, UINT firstSize, const BYTE* second = nullptr,
-                       UINT secondSize = 0) noexcept {
+// A new list of kind `List` holding `first` then `second` (sizes in bytes, items only) and a terminator.
+template <class List>
+std::unique_ptr<List, IdListDeleter> MakeList(const BYTE* first, UINT firstSize, const BYTE* second = nullptr,
+                                              UINT secondSize = 0) noexcept {
     auto* p = static_cast<BYTE*>(::CoTaskMemAlloc(firstSize + secondSize + kTerminatorSize));
     if (!p) return nullptr;
     if (firstSize) std::memcpy(p, first, firstSize);
     if (secondSize) std::memcpy(p + firstSize, second, secondSize);
     std::memset(p + firstSize + secondSize, 0, kTerminatorSize);
-    return unique_idlist(reinterpret_cast<ITEMIDLIST*>(p));
+    return std::unique_ptr<List, IdListDeleter>(reinterpret_cast<List*>(p));
 }
 
 // Offset of the last item (0 for the empty list); its byte count goes to `lastSize`.
@@ -52,10 +53,6 @@ UINT LastItemOffset(const BYTE* p, UINT& lastSize) noexcept {
 
 }  // namespace
 
-unique_idlist AdoptIdList(PIDLIST_RELATIVE list) noexcept {
-    return unique_idlist((ITEMIDLIST*)list);
-}
-
 UINT IdListSize(PCUIDLIST_RELATIVE list) noexcept {
     const BYTE* p = Bytes(list);
     if (!p) return 0;
@@ -70,20 +67,28 @@ UINT LastItemSize(PCUIDLIST_RELATIVE list) noexcept {
     return lastSize;
 }
 
-unique_idlist CopyIdList(PCUIDLIST_RELATIVE list) noexcept {
-    return MakeList(Bytes(list), IdListSize(list));
+unique_absolute_idlist CopyIdList(PCUIDLIST_ABSOLUTE list) noexcept {
+    return MakeList<ITEMIDLIST_ABSOLUTE>(Bytes(list), IdListSize(list));
 }
 
-unique_idlist ConcatIdLists(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
-    return MakeList(Bytes(a), IdListSize(a), Bytes(b), IdListSize(b));
+unique_relative_idlist CopyIdList(PCUIDLIST_RELATIVE list) noexcept {
+    return MakeList<ITEMIDLIST_RELATIVE>(Bytes(list), IdListSize(list));
 }
 
-unique_idlist SplitFirstItem(PCUIDLIST_RELATIVE list, unique_idlist& rest) noexcept {
+unique_child_idlist CopyIdList(PCUITEMID_CHILD list) noexcept {
+    return MakeList<ITEMID_CHILD>(Bytes(list), IdListSize(list));
+}
+
+unique_absolute_idlist ConcatIdLists(PCUIDLIST_ABSOLUTE folder, PCUIDLIST_RELATIVE item) noexcept {
+    return MakeList<ITEMIDLIST_ABSOLUTE>(Bytes(folder), IdListSize(folder), Bytes(item), IdListSize(item));
+}
+
+unique_child_idlist SplitFirstItem(PCUIDLIST_RELATIVE list, unique_relative_idlist& rest) noexcept {
     const BYTE* p = Bytes(list);
     const UINT size = IdListSize(list);
     const UINT firstSize = size ? CountAt(p) : 0;
-    rest = MakeList(p + firstSize, size - firstSize);
-    unique_idlist first = MakeList(p, firstSize);
+    rest = MakeList<ITEMIDLIST_RELATIVE>(p + firstSize, size - firstSize);
+    unique_child_idlist first = MakeList<ITEMID_CHILD>(p, firstSize);
     if (!first || !rest) {
         rest.reset();
         return nullptr;
@@ -91,15 +96,15 @@ unique_idlist SplitFirstItem(PCUIDLIST_RELATIVE list, unique_idlist& rest) noexc
     return first;
 }
 
-unique_idlist ParentIdList(PCUIDLIST_RELATIVE list) noexcept {
+unique_absolute_idlist ParentIdList(PCUIDLIST_ABSOLUTE list) noexcept {
     UINT lastSize;
-    return MakeList(Bytes(list), LastItemOffset(Bytes(list), lastSize));
+    return MakeList<ITEMIDLIST_ABSOLUTE>(Bytes(list), LastItemOffset(Bytes(list), lastSize));
 }
 
-unique_idlist LastItemOf(PCUIDLIST_RELATIVE list) noexcept {
+unique_child_idlist LastItemOf(PCUIDLIST_RELATIVE list) noexcept {
     UINT lastSize;
     const UINT offset = LastItemOffset(Bytes(list), lastSize);
-    return MakeList(Bytes(list) + offset, lastSize);
+    return MakeList<ITEMID_CHILD>(Bytes(list) + offset, lastSize);
 }
 
 bool IdListsEqual(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
@@ -108,7 +113,7 @@ bool IdListsEqual(PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) noexcept {
     return size == 0 || std::memcmp(Bytes(a), Bytes(b), size) == 0;
 }
 
-unique_idlist ParseDisplayPath(const std::wstring& text) {
+unique_absolute_idlist ParseDisplayPath(const std::wstring& text) {
     fw::ComPtr<IShellFolder> desktop;
     if (FAILED(::SHGetDesktopFolder(desktop.put())) || !desktop)
         return nullptr;  // silent: the caller decides
@@ -117,7 +122,9 @@ unique_idlist ParseDisplayPath(const std::wstring& text) {
     const HWND owner = fw::App() ? fw::App()->Handle() : nullptr;
     PIDLIST_RELATIVE raw = nullptr;
     const HRESULT hr = desktop->ParseDisplayName(owner, nullptr, buffer.data(), nullptr, &raw, nullptr);
-    unique_idlist list = AdoptIdList(raw);  // owned even on failure, should a shell leave one behind
+    // A list relative to the desktop is an absolute one. Owned even on failure, should a shell leave one
+    // behind.
+    unique_absolute_idlist list = AdoptIdList(static_cast<PIDLIST_ABSOLUTE>(raw));
     if (FAILED(hr)) return nullptr;
     return list;
 }

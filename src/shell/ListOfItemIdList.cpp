@@ -2,12 +2,13 @@
 
 #include "shell/IdList.h"
 
+#include <memory>
 #include <new>
 
 TListOfITEMIDLIST::TListOfITEMIDLIST() : malloc_(TMalloc::Shared()) {}
 
 void TListOfITEMIDLIST::Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value) {
-    unique_idlist key = CopyIdList(list);
+    unique_absolute_idlist key = CopyIdList(list);
     if (!key) throw std::bad_alloc();
     auto boxed = std::make_unique<std::uint32_t>(value);
     values_.Add(boxed.get());
@@ -24,7 +25,7 @@ void TListOfITEMIDLIST::Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value) {
 
 std::uint32_t TListOfITEMIDLIST::Find(PCUIDLIST_ABSOLUTE list) const noexcept {
     auto value = values_.begin();
-    for (ITEMIDLIST* key : keys_) {
+    for (ITEMIDLIST_ABSOLUTE* key : keys_) {
         if (IdListsEqual(key, list)) return **value;
         ++value;
     }
@@ -32,7 +33,7 @@ std::uint32_t TListOfITEMIDLIST::Find(PCUIDLIST_ABSOLUTE list) const noexcept {
 }
 
 void TListOfITEMIDLIST::Clear() noexcept {
-    for (ITEMIDLIST* key : keys_) malloc_->Free(key);
+    for (ITEMIDLIST_ABSOLUTE* key : keys_) malloc_->Free(key);
     keys_.Clear();
     values_.Clear();
 }

@@ -10,7 +10,6 @@
 #include <shlobj.h>
 
 #include <cstdint>
-#include <memory>
 
 class TListOfITEMIDLIST {
 public:
@@ -29,7 +28,7 @@ public:
     int Count() const noexcept { return keys_.Count(); }
 
 private:
-    std::shared_ptr<TMalloc> malloc_;
-    TChain<ITEMIDLIST> keys_;  // owned copies, freed with malloc_
+    TMalloc::Use malloc_;
+    TChain<ITEMIDLIST_ABSOLUTE> keys_;  // owned copies, freed with malloc_
     TOwningChain<std::uint32_t> values_;
 };

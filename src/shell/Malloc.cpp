@@ -4,7 +4,9 @@
 
 #include <shlobj.h>
 
-#include <mutex>
+namespace {
+constinit fw::SharedInstance<TMalloc> g_shared;  // holds no use itself
+}  // namespace
 
 TMalloc::TMalloc() {
     if (FAILED(::SHGetMalloc(malloc_.put())) || !malloc_) {
@@ -13,15 +15,10 @@ TMalloc::TMalloc() {
     }
 }
 
-std::shared_ptr<TMalloc> TMalloc::Shared() {
-    // The cache holds no use itself, so the holder goes away with its last user.
-    static std::mutex lock;
-    static std::weak_ptr<TMalloc> cache;
-    std::lock_guard<std::mutex> guard(lock);
-    std::shared_ptr<TMalloc> holder = cache.lock();
-    if (!holder) {
-        holder = std::make_shared<TMalloc>();
-        cache = holder;
-    }
-    return holder;
+TMalloc::Use TMalloc::Shared() {
+    return g_shared.Acquire();
+}
+
+TMalloc* TMalloc::Current() noexcept {
+    return g_shared.Current();
 }

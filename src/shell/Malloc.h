@@ -1,13 +1,12 @@
 // The shell task allocator. Item identifier lists are allocated and freed only through it (CoTaskMemAlloc
 // and CoTaskMemFree reach the same allocator). `TMalloc` holds one reference to it; the process-wide holder
-// from `Shared()` lives as long as anyone holds it, so its users share one reference by use count.
+// from `Shared()` lives as long as anyone holds a use of it, so its users share one reference by use count.
 #pragma once
 
 #include "framework/ComPtr.h"
+#include "framework/SharedInstance.h"
 
 #include <objbase.h>
-
-#include <memory>
 
 class TMalloc {
 public:
@@ -21,8 +20,12 @@ public:
     void Free(void* p) noexcept { malloc_->Free(p); }
     IMalloc* Get() const noexcept { return malloc_.get(); }
 
-    // The process-wide holder: made by its first user, destroyed with its last. May throw as the constructor.
-    static std::shared_ptr<TMalloc> Shared();
+    using Use = fw::SharedInstance<TMalloc>::Use;
+    // A use of the process-wide holder: made by its first user, destroyed with its last; safe from any
+    // thread. May throw as the constructor.
+    static Use Shared();
+    // The process-wide holder while anyone uses it, else null; never makes one.
+    static TMalloc* Current() noexcept;
 
 private:
     fw::ComPtr<IMalloc> malloc_;

@@ -7,8 +7,8 @@ namespace {
 // Binds `list` below `parent` one item per call, so that every folder on the way (namespace extensions
 // included) is only handed its own child item. Null on any failure.
 fw::ComPtr<IShellFolder> BindItems(IShellFolder* parent, PCUIDLIST_RELATIVE list) noexcept {
-    unique_idlist rest;
-    const unique_idlist first = SplitFirstItem(list, rest);
+    unique_relative_idlist rest;
+    const unique_child_idlist first = SplitFirstItem(list, rest);
     if (!first) return nullptr;
     fw::ComPtr<IShellFolder> folder;
     if (FAILED(parent->BindToObject(first.get(), nullptr, IID_PPV_ARGS(folder.put())))) return nullptr;

@@ -19,7 +19,7 @@ TEST_F(AttributeCache, FindsByteEqualKeysAndFreesItsCopies) {
     cache.Add(ParseDisplayPath(first).get(), 1);  // no replacement: the first key wins
     EXPECT_EQ(spy_->Outstanding(), 3u) << "one copy per key";
 
-    const unique_idlist list = ParseDisplayPath(first);  // a fresh list with the same bytes
+    const unique_absolute_idlist list = ParseDisplayPath(first);  // a fresh list with the same bytes
     EXPECT_EQ(cache.Find(list.get()), kDrive);
     EXPECT_EQ(cache.Find(ParseDisplayPath(second).get()), static_cast<std::uint32_t>(SFGAO_FOLDER));
     EXPECT_EQ(cache.Find(ParentIdList(list.get()).get()), 0u);

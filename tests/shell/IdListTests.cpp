@@ -5,6 +5,7 @@
 #include "framework/TextConv.h"
 
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -13,25 +14,34 @@ using qbtest::MakeIdList;
 
 const std::vector<BYTE> kEmpty{0, 0};
 
+// The kinds do not mix: a relative list has no absolute parent, binding needs an absolute list, and a reply's
+// text is read from a single item.
+static_assert(!std::is_invocable_v<decltype(&ParentIdList), PCUIDLIST_RELATIVE>);
+static_assert(!std::is_constructible_v<TShellFolder, PCUIDLIST_RELATIVE>);
+static_assert(!std::is_invocable_v<decltype(&StrRetToString), const STRRET&, PCUIDLIST_RELATIVE>);
+
 TEST(IdList, WalksCutsAndJoinsByItemCounts) {
     qbtest::MallocSpyScope spy;
     {
         // Counts are little-endian: an item of 300 bytes is not taken for one of 44.
-        const unique_idlist list = MakeIdList({{1, 2, 3}, std::vector<BYTE>(298, 7), {5, 6}});
+        const auto list = MakeIdList<ITEMIDLIST_ABSOLUTE>({{1, 2, 3}, std::vector<BYTE>(298, 7), {5, 6}});
         EXPECT_EQ(IdListSize(list.get()), 5u + 300u + 4u);
         EXPECT_EQ(LastItemSize(list.get()), 4u);
         EXPECT_EQ(IdListSize(nullptr) + LastItemSize(nullptr) + LastItemSize(MakeIdList({}).get()), 0u);
 
-        unique_idlist rest;
-        const unique_idlist first = SplitFirstItem(list.get(), rest);
+        unique_relative_idlist rest;
+        const unique_child_idlist first = SplitFirstItem(list.get(), rest);
         EXPECT_EQ(Bytes(first.get()), Bytes(MakeIdList({{1, 2, 3}}).get()));
         EXPECT_EQ(Bytes(rest.get()), Bytes(MakeIdList({std::vector<BYTE>(298, 7), {5, 6}}).get()));
-        EXPECT_EQ(Bytes(LastItemOf(list.get()).get()), Bytes(MakeIdList({{5, 6}}).get()));
-        EXPECT_EQ(Bytes(ConcatIdLists(first.get(), rest.get()).get()), Bytes(list.get()));
-        EXPECT_EQ(Bytes(ConcatIdLists(nullptr, list.get()).get()), Bytes(list.get()));
+        const unique_child_idlist last = LastItemOf(list.get());
+        EXPECT_EQ(Bytes(last.get()), Bytes(MakeIdList({{5, 6}}).get()));
+        EXPECT_EQ(Bytes(ConcatIdLists(ParentIdList(list.get()).get(), last.get()).get()), Bytes(list.get()));
+        // The desktop's own list is empty: its child alone is an absolute list.
+        const unique_absolute_idlist top = ConcatIdLists(nullptr, first.get());
+        EXPECT_EQ(Bytes(ConcatIdLists(top.get(), rest.get()).get()), Bytes(list.get()));
 
         // One item: the parent is empty, the rest is empty. Null: both cuts give the empty list.
-        const unique_idlist one = MakeIdList({{0x10, 0x20}});
+        const auto one = MakeIdList<ITEMIDLIST_ABSOLUTE>({{0x10, 0x20}});
         EXPECT_EQ(Bytes(ParentIdList(one.get()).get()), kEmpty);
         EXPECT_EQ(Bytes(SplitFirstItem(one.get(), rest).get()), Bytes(one.get()));
         EXPECT_EQ(Bytes(rest.get()), kEmpty);
@@ -44,8 +54,8 @@ TEST(IdList, WalksCutsAndJoinsByItemCounts) {
 TEST(IdList, EqualityComparesEveryItemByte) {
     qbtest::MallocSpyScope spy;
     {
-        const unique_idlist list = MakeIdList({{1, 2, 3}, {4, 5}});
-        const unique_idlist copy = CopyIdList(list.get());
+        const auto list = MakeIdList<ITEMIDLIST_ABSOLUTE>({{1, 2, 3}, {4, 5}});
+        const unique_absolute_idlist copy = CopyIdList(list.get());
         EXPECT_NE(copy.get(), list.get());
         EXPECT_TRUE(IdListsEqual(list.get(), copy.get()));
         EXPECT_FALSE(IdListsEqual(list.get(), MakeIdList({{1, 2, 3}, {4, 6}}).get()));
@@ -58,17 +68,17 @@ TEST(IdList, EqualityComparesEveryItemByte) {
 using RealIdList = qbtest::ShellTest;
 
 TEST_F(RealIdList, JapanesePathRoundTripsThroughTheShell) {
-    const unique_idlist list = ParseDisplayPath(deep_);
+    const unique_absolute_idlist list = ParseDisplayPath(deep_);
     ASSERT_TRUE(list);
     EXPECT_EQ(qbtest::ParsingNameOf(list.get()), deep_);
 
-    const unique_idlist parent = ParentIdList(list.get());
-    const unique_idlist last = LastItemOf(list.get());
+    const unique_absolute_idlist parent = ParentIdList(list.get());
+    const unique_child_idlist last = LastItemOf(list.get());
     EXPECT_EQ(qbtest::ParsingNameOf(parent.get()), root_ + L"\\日本語フォルダ\\サブ");
     EXPECT_TRUE(IdListsEqual(ConcatIdLists(parent.get(), last.get()).get(), list.get()));
 
     // A sibling whose name has as many characters is a different key with the same parent.
-    const unique_idlist sibling = ParseDisplayPath(MakeFolders(L"日本語フォルダ\\サブ\\深い階屋"));
+    const unique_absolute_idlist sibling = ParseDisplayPath(MakeFolders(L"日本語フォルダ\\サブ\\深い階屋"));
     ASSERT_TRUE(sibling);
     EXPECT_FALSE(IdListsEqual(sibling.get(), list.get()));
     EXPECT_TRUE(IdListsEqual(ParentIdList(sibling.get()).get(), parent.get()));
@@ -93,7 +103,7 @@ TEST(StrRetToString, ReadsNarrowTextFromTheReplyOrTheItem) {
     EXPECT_EQ(StrRetToString(reply, nullptr), std::wstring(sizeof(reply.cStr), L'x'));
 
     // Offset replies point into the item: two count bytes, two opaque bytes, then the name.
-    const unique_idlist item = MakeIdList({{0xAA, 0xBB, 'a', '.', 't', 'x', 't', 0}});
+    const auto item = MakeIdList<ITEMID_CHILD>({{0xAA, 0xBB, 'a', '.', 't', 'x', 't', 0}});
     reply.uType = STRRET_OFFSET;
     reply.uOffset = 4;
     EXPECT_EQ(StrRetToString(reply, item.get()), L"a.txt");
@@ -113,9 +123,9 @@ TEST_F(RealIdList, WideRepliesAreFreed) {
     EXPECT_EQ(spy_->Outstanding(), 0u);
 
     // The shell's own replies (Wine gives wide ones for every kind of name).
-    const unique_idlist list = ParseDisplayPath(deep_);
-    const unique_idlist parent = ParentIdList(list.get());
-    const unique_idlist last = LastItemOf(list.get());
+    const unique_absolute_idlist list = ParseDisplayPath(deep_);
+    const unique_absolute_idlist parent = ParentIdList(list.get());
+    const unique_child_idlist last = LastItemOf(list.get());
     const TShellFolder folder(parent.get());
     ASSERT_TRUE(folder);
     for (const SHGDNF flags :

@@ -35,42 +35,43 @@ TEST(MallocSpy, CountsTheTaskAllocatorBlocksOfItsScope) {
 
 TEST(TMalloc, SharedHolderPassesBlocksAndLivesAsLongAsItsUsers) {
     qbtest::MallocSpyScope spy;
-    std::weak_ptr<TMalloc> watch;
+    EXPECT_EQ(TMalloc::Current(), nullptr);
     {
-        auto first = TMalloc::Shared();
-        const auto second = TMalloc::Shared();
-        EXPECT_EQ(first, second);
-        watch = first;
+        TMalloc::Use first = TMalloc::Shared();
+        const TMalloc::Use second = TMalloc::Shared();
+        EXPECT_EQ(first.get(), second.get());
         void* block = first->Alloc(24);
         EXPECT_TRUE(spy.IsOutstanding(block));
         second->Free(block);
         EXPECT_EQ(spy.Outstanding(), 0u);
         first.reset();
-        EXPECT_FALSE(watch.expired());
+        EXPECT_EQ(TMalloc::Current(), second.get());
     }
-    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(TMalloc::Current(), nullptr);
     EXPECT_NE(TMalloc::Shared()->Get(), nullptr);  // a later user gets a new one
 }
 
 // On a thread of its own, so that OLE's state there is exactly what TCoInitialize makes of it.
 TEST(TCoInitialize, InitialisesOleAndHoldsTheAllocatorForItsLifetime) {
     HRESULT result = E_FAIL, during = E_FAIL, after = E_FAIL;
-    std::weak_ptr<TMalloc> watch;
+    bool heldDuring = false, heldAfter = true;
     std::thread([&] {
         {
             TCoInitialize ole;
             result = ole.Result();
-            watch = TMalloc::Shared();
+            heldDuring = TMalloc::Current() != nullptr;
             // A thread in OLE's single-threaded apartment refuses the multithreaded one.
             during = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         }
+        heldAfter = TMalloc::Current() != nullptr;
         after = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (SUCCEEDED(after)) ::CoUninitialize();
     }).join();
     EXPECT_EQ(result, S_OK);
     EXPECT_EQ(during, RPC_E_CHANGED_MODE);
     EXPECT_EQ(after, S_OK) << "OleUninitialize left the thread initialised";
-    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(heldDuring);
+    EXPECT_FALSE(heldAfter);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ bool IsDesktop(IShellFolder* folder) {
 }
 
 // The absolute list of the folder object itself.
-unique_idlist CurrentFolderOf(IShellFolder* folder) {
+unique_absolute_idlist CurrentFolderOf(IShellFolder* folder) {
     fw::ComPtr<IPersistFolder2> persist;
     PIDLIST_ABSOLUTE list = nullptr;
     if (FAILED(folder->QueryInterface(IID_PPV_ARGS(persist.put())))) return nullptr;
@@ -27,11 +27,12 @@ unique_idlist CurrentFolderOf(IShellFolder* folder) {
 TEST_F(ShellFolder, NullEmptyAndParentOfADesktopChildGiveTheDesktop) {
     EXPECT_TRUE(IsDesktop(TShellFolder(nullptr).Folder()));
 
-    const unique_idlist deep = ParseDisplayPath(deep_);
-    unique_idlist rest;
-    const unique_idlist child = SplitFirstItem(deep.get(), rest);  // "My Computer" or the like
-    ASSERT_GT(IdListSize(child.get()), 0u);
-    const unique_idlist parent = ParentIdList(child.get());
+    const unique_absolute_idlist deep = ParseDisplayPath(deep_);
+    unique_relative_idlist rest;
+    const unique_child_idlist first = SplitFirstItem(deep.get(), rest);  // "My Computer" or the like
+    ASSERT_GT(IdListSize(first.get()), 0u);
+    const unique_absolute_idlist child = ConcatIdLists(nullptr, first.get());  // a desktop child, absolute
+    const unique_absolute_idlist parent = ParentIdList(child.get());
     const TShellFolder parentFolder(parent.get());
     ASSERT_TRUE(parentFolder);
     EXPECT_TRUE(IsDesktop(parentFolder.Folder()));
@@ -47,7 +48,7 @@ TEST_F(ShellFolder, DeepJapanesePathListsItsFiles) {
     }
     MakeFolders(L"日本語フォルダ\\サブ\\深い階層\\空のフォルダ");
 
-    const unique_idlist list = ParseDisplayPath(deep_);
+    const unique_absolute_idlist list = ParseDisplayPath(deep_);
     const TShellFolder folder(list.get());
     ASSERT_TRUE(folder);
     EXPECT_TRUE(IdListsEqual(CurrentFolderOf(folder.Folder()).get(), list.get()));
@@ -57,7 +58,7 @@ TEST_F(ShellFolder, DeepJapanesePathListsItsFiles) {
     ASSERT_EQ(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.put()), S_OK);
     PITEMID_CHILD raw = nullptr;
     while (items->Next(1, &raw, nullptr) == S_OK) {
-        const unique_idlist item = AdoptIdList(raw);
+        const unique_child_idlist item = AdoptIdList(raw);
         STRRET reply{};
         ASSERT_HRESULT_SUCCEEDED(
             folder->GetDisplayNameOf(item.get(), SHGDN_INFOLDER | SHGDN_FORPARSING, &reply));
@@ -70,7 +71,7 @@ TEST_F(ShellFolder, DeepJapanesePathListsItsFiles) {
 
 TEST_F(ShellFolder, AFileGivesNull) {
     ASSERT_TRUE(qbtest::MakeFile(deep_ + L"\\note.txt"));
-    const unique_idlist file = ParseDisplayPath(deep_ + L"\\note.txt");
+    const unique_absolute_idlist file = ParseDisplayPath(deep_ + L"\\note.txt");
     ASSERT_TRUE(file);
     EXPECT_FALSE(TShellFolder(file.get()));
 }

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,8 +72,9 @@ protected:
     std::optional<MallocSpyScope> spy_;
 };
 
-// A list with the given items; each item is its data bytes, the count is put in front.
-inline unique_idlist MakeIdList(std::initializer_list<std::vector<BYTE>> items) {
+// A list of kind `List` with the given items; each item is its data bytes, the count is put in front.
+template <class List = ITEMIDLIST_RELATIVE>
+std::unique_ptr<List, IdListDeleter> MakeIdList(std::initializer_list<std::vector<BYTE>> items) {
     std::vector<BYTE> bytes;
     for (const auto& item : items) {
         const size_t cb = item.size() + 2;
@@ -82,19 +84,20 @@ inline unique_idlist MakeIdList(std::initializer_list<std::vector<BYTE>> items) 
     bytes.insert(bytes.end(), {0, 0});
     void* p = ::CoTaskMemAlloc(bytes.size());
     if (p) std::memcpy(p, bytes.data(), bytes.size());
-    return unique_idlist(static_cast<ITEMIDLIST*>(p));
+    return std::unique_ptr<List, IdListDeleter>(static_cast<List*>(p));
 }
 
-// The bytes of a list, terminator included.
-inline std::vector<BYTE> Bytes(const ITEMIDLIST* list) {
+// The bytes of a list of any kind, terminator included. (Aligned: MSVC's PCUIDLIST_RELATIVE is __unaligned,
+// which a reinterpret_cast may not drop.)
+inline std::vector<BYTE> Bytes(const ITEMIDLIST_RELATIVE* list) {
     const BYTE* p = reinterpret_cast<const BYTE*>(list);
     return std::vector<BYTE>(p, p + IdListSize(list) + 2);
 }
 
 // The parsing name (the full path for file-system items) of `absolute`, asked of its parent folder.
-inline std::wstring ParsingNameOf(const ITEMIDLIST* absolute) {
-    const unique_idlist parent = ParentIdList(absolute);
-    const unique_idlist last = LastItemOf(absolute);
+inline std::wstring ParsingNameOf(PCUIDLIST_ABSOLUTE absolute) {
+    const unique_absolute_idlist parent = ParentIdList(absolute);
+    const unique_child_idlist last = LastItemOf(absolute);
     const TShellFolder folder(parent.get());
     STRRET reply{};
     if (!folder || FAILED(folder->GetDisplayNameOf(last.get(), SHGDN_FORPARSING, &reply))) return L"<none>";

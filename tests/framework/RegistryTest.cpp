@@ -1,60 +1,9 @@
-#include "framework/Exception.h"
+// Registry values read and written under a scratch key of HKEY_CURRENT_USER.
 #include "framework/Registry.h"
-#include "framework/Thread.h"
-#include "framework/Timer.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <memory>
-
 namespace {
-
-using namespace std::chrono_literals;
-
-TEST(Timer, FiresWhileEnabledAndNotAfter) {
-    auto timer = std::make_unique<fw::Timer>(nullptr);
-    int ticks = 0;
-    timer->SetInterval(10);
-    timer->OnTimer = [&](fw::Timer&) { ++ticks; };
-    EXPECT_TRUE(qbtest::WaitUntil([&] { return ticks >= 2; }));
-    timer->SetEnabled(false);
-    const int stopped = ticks;
-    qbtest::PumpFor(60ms);
-    EXPECT_EQ(ticks, stopped);
-}
-
-class CountingThread : public fw::Thread {
-public:
-    std::atomic<int> loops{0};
-    bool fail = false;
-
-protected:
-    void Execute() override {
-        if (fail) throw fw::Exception(L"スレッドの失敗");
-        while (!Terminated()) {
-            ++loops;
-            ::Sleep(1);
-        }
-    }
-};
-
-TEST(Thread, RunsUntilTerminatedAndKeepsItsFailure) {
-    CountingThread worker;
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(qbtest::WaitUntil([&] { return worker.loops > 0; }));
-    worker.Terminate();
-    worker.WaitFor();
-    EXPECT_TRUE(worker.Finished());
-    EXPECT_TRUE(worker.FatalError().empty());
-
-    CountingThread failing;
-    failing.fail = true;
-    failing.Start();
-    failing.WaitFor();
-    EXPECT_EQ(failing.FatalError(), L"スレッドの失敗");
-}
 
 class RegistryTest : public testing::Test {
 protected:
