@@ -11,7 +11,10 @@ Timer::Timer(Component* owner)
       window_(
           [this](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
               if (msg != WM_TIMER || wParam != kTimerId) return std::nullopt;
-              if (enabled_ && OnTimer) OnTimer(*this);
+              if (!enabled_ || !OnTimer) return 0;
+              // A copy runs: the handler may replace or clear OnTimer while it runs.
+              const auto handler = OnTimer;
+              handler(*this);
               return 0;
           },
           this) {

@@ -4,9 +4,18 @@
 
 class THoverTimer {
 public:
-    THoverTimer() : timer(nullptr) { timer.SetEnabled(false); }
+    THoverTimer() : timer(*new fw::Timer(nullptr)) { timer.SetEnabled(false); }
+    // The last tracker may go inside the timer's own handler (a hover that closes the window holding
+    // it): the timer is freed the deferred way, so it outlives that handler.
+    ~THoverTimer() {
+        timer.SetEnabled(false);
+        timer.OnTimer = nullptr;
+        timer.Free();
+    }
+    THoverTimer(const THoverTimer&) = delete;
+    THoverTimer& operator=(const THoverTimer&) = delete;
 
-    fw::Timer timer;
+    fw::Timer& timer;
     TDelayCaller* current = nullptr;  // the tracker the timer is pointed at
 };
 

@@ -11,33 +11,33 @@ bool TriangleLatch = false;
 
 namespace {
 
-std::unique_ptr<fw::Bitmap> g_buttonFace;
-int g_entries = 0;
+// Made empty by the first entry, destroyed with the last; holds no use itself.
+constinit fw::SharedInstance<fw::Bitmap> g_buttonFace;
 
 }  // namespace
 
 fw::Bitmap* ButtonFace() {
-    return g_buttonFace.get();
+    return g_buttonFace.Current();
 }
 
 bool DrawButtonFace(fw::Canvas& canvas, const RECT& rect) {
-    fw::Bitmap* face = g_buttonFace.get();
+    fw::Bitmap* face = g_buttonFace.Current();
     if (!face || face->Empty()) return false;
     canvas.StretchDraw(rect, *face);
     return true;
 }
 
 void LoadButtonFace(const std::wstring& path) {
-    if (!g_buttonFace) return;
+    fw::Bitmap* face = g_buttonFace.Current();
+    if (!face) return;
     try {
-        g_buttonFace->LoadFromFile(path);
+        face->LoadFromFile(path);
     } catch (const fw::Exception&) {
         // A missing or unreadable picture leaves the menus as they were.
     }
 }
 
-TPopupButtonBase::TPopupButtonBase() {
-    if (g_entries++ == 0) g_buttonFace = std::make_unique<fw::Bitmap>();
+TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
     tracker_.Action = [this] {
         // The timer calls in from outside any window message: hold the window, the container and the
         // entry, as the mouse routing does, so the hover may free any of them.
@@ -50,7 +50,6 @@ TPopupButtonBase::TPopupButtonBase() {
 
 TPopupButtonBase::~TPopupButtonBase() {
     if (container_) container_->EntryGone(this);
-    if (--g_entries == 0) g_buttonFace.reset();
 }
 
 void TPopupButtonBase::Attach(TPopupButtonManager* container) {

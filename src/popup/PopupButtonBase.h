@@ -15,6 +15,7 @@
 #include "framework/Graphics.h"
 #include "framework/GraphicControl.h"
 #include "framework/Lifetime.h"
+#include "framework/SharedInstance.h"
 #include "framework/ShiftState.h"
 #include "popup/DelayCaller.h"
 
@@ -87,6 +88,7 @@ protected:
 
 private:
     friend class TPopupButtonManager;
+    fw::SharedInstance<fw::Bitmap>::Use face_;  // keeps the face bitmap while this entry lives
     TDelayCaller tracker_;
     fw::Canvas* canvas_ = nullptr;
     TPopupButtonManager* container_ = nullptr;

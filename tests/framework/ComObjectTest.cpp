@@ -118,7 +118,7 @@ TEST(ComObject, CountsExactlyUnderConcurrentUseAndEndsAtTheLastRelease) {
 
 // OLE keeps its own references to a registered drop target until the registration is revoked.
 TEST(ComObject, LivesWhileOleHoldsIt) {
-    fw::UtilityWindow window([](UINT, WPARAM, LPARAM) { return std::optional<LRESULT>(); });
+    fw::UtilityWindow window([](UINT, WPARAM, LPARAM) { return std::optional<LRESULT>(); }, nullptr);
     ASSERT_NE(window.Handle(), nullptr);
     fw::ComPtr<TestDropTarget> target = fw::MakeComObject<TestDropTarget>();
     ASSERT_HRESULT_SUCCEEDED(::RegisterDragDrop(window.Handle(), target.get()));
