@@ -4,6 +4,7 @@
 #include "settings/DataConserver.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
+#include "framework/UniqueAny.h"
 #include "shell/AttributeCache.h"
 #include "shell/ListOfItemIdList.h"
 
@@ -14,6 +15,9 @@
 TCommandLineParser* CommandLineParser = nullptr;
 
 namespace {
+
+// The single-instance mutex: its name stays taken until the process ends, after the settings are stored.
+fw::unique_mutex g_instanceMutex;
 
 constexpr wchar_t kMutexName[] = L"QuillbrookMutex";
 constexpr wchar_t kCaption[] = L"Quillbrook";
@@ -32,7 +36,6 @@ int QuillbrookMain(const std::wstring& commandLine) {
     CommandLineParser = parser.get();
     if (parser->HasOption() && DataConserver) DataConserver->NoSave = true;
 
-    HANDLE mutex = nullptr;
     if (!parser->HasOption()) {
         if (HANDLE running = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
             ::CloseHandle(running);
@@ -40,9 +43,8 @@ int QuillbrookMain(const std::wstring& commandLine) {
             CommandLineParser = nullptr;
             return 0;
         }
-        // Left to the process exit on purpose: the name must stay taken until this copy ends.
-        mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
-        if (!mutex) ShowMessage(kNoMutex);
+        g_instanceMutex.reset(::CreateMutexW(nullptr, FALSE, kMutexName));
+        if (!g_instanceMutex) ShowMessage(kNoMutex);
     }
 
     auto cache = std::make_unique<TListOfITEMIDLIST>();
@@ -62,7 +64,7 @@ int QuillbrookMain(const std::wstring& commandLine) {
         app->HandleCurrentException();
     }
 
-    if (mutex) ::ReleaseMutex(mutex);
+    if (g_instanceMutex) ::ReleaseMutex(g_instanceMutex.get());
     CommandLineParser = nullptr;
     parser.reset();
     AttributeCache = nullptr;

@@ -69,6 +69,9 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
         ASSERT_TRUE(qbtest::WaitUntil([&] { return (box = second.FindWindowOf(L"#32770", L"Quillbrook")); }));
         ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(box) != FALSE; }));
         EXPECT_TRUE(qbtest::FindChild(box, L"Static", L"Quillbrookはすでに起動しています。"));
+        // Owned by the program's hidden application window, so it gets no task-bar button of its own.
+        HWND owner = ::GetWindow(box, GW_OWNER);
+        EXPECT_TRUE(owner && owner == second.FindWindowOf(L"TApplication")) << "the box has no owner";
         RECT boxRect;
         ::GetWindowRect(box, &boxRect);
         qbtest::SaveScreenshot(boxRect, qbtest::OutputFolder() + L"\\already-running.bmp");

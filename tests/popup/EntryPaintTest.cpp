@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -388,6 +389,57 @@ TEST_F(EntryPaint, RightTriangleIsDrawnInHighlightAndShadowAtTheRightEdge) {
     const RECT plain = box(none);
     const ScreenGrab grab(plain);
     EXPECT_EQ(grab.Count(plain, Face()), Area(plain)) << "a button without a triangle draws none";
+}
+
+}  // namespace
+
+namespace {
+
+// The shapes that the shell item and settings entries take: an entry whose caption can be edited in
+// place is a popup button, and a shell item's entry is at once an icon button and such an entry. They
+// share one TPopupButtonBase, one TStringButton and one TPopupButton.
+class EditableCaption : public virtual TPopupButton {
+public:
+    virtual void ApplyEdit() { ++applied; }
+    int applied = 0;
+};
+
+class IconWithEditableCaption : public TIconButton, public EditableCaption {};
+
+static_assert(std::is_convertible_v<IconWithEditableCaption*, TPopupButtonBase*>,
+              "one entry base, reachable without ambiguity");
+static_assert(std::is_convertible_v<IconWithEditableCaption*, TStringButton*>, "one caption");
+
+TEST_F(EntryPaint, AnIconButtonThatIsAlsoAnEditableCaptionMeasuresPaintsAndClicksAsOneEntry) {
+    TPopupMenuBase* w = NewWindow();
+    const std::wstring caption = L"名前を変えられる項目";
+    auto* both = new IconWithEditableCaption;
+    int clicks = 0;
+    both->OnClick = [&](TPopupButtonBase& sender) {
+        ++clicks;
+        dynamic_cast<EditableCaption&>(sender).ApplyEdit();
+    };
+    AddCaptioned(*w->ButtonManager, both, caption);
+    auto* other = AddCaptioned(*w->ButtonManager, new TPopupButton, Repeat(L"Neighbour ", 3));
+    ShowAt(w, 620, 260);
+
+    // The icon button's measure and paint are the entry's own.
+    const SIZE text = popuptest::MeasureText(fw::Font(), caption);
+    EXPECT_EQ(both->Height(), std::max<LONG>(16, text.cy));
+    EXPECT_GE(both->Width(), text.cx + 16 + 3);
+    EXPECT_TRUE(LooksNormal(Sample(both))) << Sample(both);
+
+    const POINT cursor = OnEntry(both, both->Width() - 3, both->Height() / 2);
+    MoveMouseTo(cursor);
+    EXPECT_TRUE(both->Hot);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return LooksHot(Sample(both, &cursor)); }, 2s))
+        << Sample(both, &cursor);
+    EXPECT_TRUE(LooksNormal(Sample(other))) << Sample(other);
+
+    qbtest::PressLeft();
+    qbtest::ReleaseLeft();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(both->applied, 1);
 }
 
 }  // namespace
