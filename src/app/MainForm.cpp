@@ -19,22 +19,22 @@ void TMainForm::FormCreate() {
     if (!CommandLineParser || !CommandLineParser->HasOption()) {
         // Resident: the configured hotkey, or Ctrl+E when another program holds it (then Ctrl+E is
         // also what gets stored). A second refusal leaves the program without a hotkey, silently.
-        if (!::RegisterHotKey(Handle(), kHotKeyId, static_cast<UINT>(DataConserver->ActiveHotKey2),
-                              static_cast<UINT>(DataConserver->ActiveHotKey1))) {
+        if (!RegisterHotKey(kHotKeyId, static_cast<UINT>(DataConserver->ActiveHotKey2),
+                            static_cast<UINT>(DataConserver->ActiveHotKey1))) {
             DataConserver->ResetHotKey();
-            ::RegisterHotKey(Handle(), kHotKeyId, MOD_CONTROL, 69);
+            RegisterHotKey(kHotKeyId, MOD_CONTROL, 69);
         }
         return;
     }
 
     // One-shot: no menu can be shown yet, and a one-shot program without a menu would wait until
     // log-off with nothing to end it, so it ends at once.
-    ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
+    PostClose();
 }
 
 void TMainForm::FormDestroy() {
     if (fw::Application* app = fw::App()) app->OnDeactivate = nullptr;
-    if (Handle()) ::UnregisterHotKey(Handle(), kHotKeyId);
+    UnregisterHotKey(kHotKeyId);
 }
 
 LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

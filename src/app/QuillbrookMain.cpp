@@ -53,7 +53,7 @@ int QuillbrookMain(const std::wstring& commandLine) {
     fw::Application* app = fw::App();
     try {
         app->Initialize();
-        ::ShowWindow(app->Handle(), SW_HIDE);
+        app->HideWindow();
         app->ShowMainForm = false;
         app->SetTitle(L"Quillbrook");
         app->SetHelpFile(L"QUILLBROOK.HLP");

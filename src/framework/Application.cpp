@@ -33,6 +33,10 @@ Application::~Application() {
     if (instance_ == this) instance_ = nullptr;
 }
 
+void Application::HideWindow() noexcept {
+    if (Handle()) ::ShowWindow(Handle(), SW_HIDE);
+}
+
 void Application::SetTitle(const std::wstring& title) {
     title_ = title;
     if (Handle()) ::SetWindowTextW(Handle(), title_.c_str());

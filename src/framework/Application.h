@@ -30,6 +30,8 @@ public:
     // The hidden application window exists from construction; this is kept for the start-up sequence.
     void Initialize() noexcept {}
     using WindowHandler::Handle;
+    // The hidden application window never shows; this makes sure of it.
+    void HideWindow() noexcept;
     HINSTANCE ModuleInstance() const noexcept { return module_; }
 
     const std::wstring& Title() const noexcept { return title_; }

@@ -307,6 +307,18 @@ void Form::Close() {
     }
 }
 
+void Form::PostClose() {
+    if (Handle()) ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+bool Form::RegisterHotKey(int id, UINT modifiers, UINT key) {
+    return Handle() && ::RegisterHotKey(Handle(), id, modifiers, key);
+}
+
+void Form::UnregisterHotKey(int id) {
+    if (Handle()) ::UnregisterHotKey(Handle(), id);
+}
+
 void Form::Release() {
     if (Handle()) ::PostMessageW(Handle(), CM_RELEASE, 0, 0);
 }

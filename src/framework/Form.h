@@ -86,6 +86,8 @@ public:
     void Show();  // makes the form visible and brings it to the front
     void Hide();
     void Close();
+    // Closes the form later, from the message queue (as the close box does).
+    void PostClose();
     void Release();
     void Invalidate(const RECT* rect = nullptr);
 
@@ -94,6 +96,11 @@ public:
     int ShowModal();
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int result) noexcept { modalResult_ = result; }
+
+    // A system-wide hotkey that arrives at this form as WM_HOTKEY with `id`; false when another program
+    // holds the combination. Unregistered when the window goes at the latest.
+    bool RegisterHotKey(int id, UINT modifiers, UINT key);
+    void UnregisterHotKey(int id);
 
     // Background colour of the client area and of the controls on it.
     Color GetColor() const noexcept { return color_; }

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <type_traits>
+
 #include <memory>
 #include <string>
 
@@ -175,6 +178,10 @@ TEST_F(MenuWindow, EscapeClosesOneWindowAndTheOnesBelowIt) {
     EXPECT_EQ(manager->ComponentCount(), 2);
 }
 
+// A window made with an owner and a null adopter is an adopting window without an adopter: the call is
+// not ambiguous between the two constructors.
+static_assert(std::is_constructible_v<TPopupMenuBase, fw::Component*, std::nullptr_t>);
+
 TEST_F(MenuWindow, ManagerQueriesAndTheMayCloseChain) {
     EXPECT_EQ(manager->FindRootMenu(), nullptr);
     EXPECT_EQ(manager->CountRootMenus(), 0);
@@ -204,6 +211,22 @@ TEST_F(MenuWindow, ManagerQueriesAndTheMayCloseChain) {
     EXPECT_FALSE(MayCloseChain(root));
     root->ButtonManager->SetCloseAllowed(true);
     EXPECT_TRUE(manager->AllMenusMayClose());
+
+    // A step that takes the focus away refuses closing for as long as it runs, however it ends.
+    try {
+        TCloseRefusal refusal(child->ButtonManager);
+        EXPECT_FALSE(manager->AllMenusMayClose());
+        throw std::runtime_error("the command failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(manager->AllMenusMayClose()) << "a failed command left the menus unable to close";
+    try {
+        TScopedMenuMessageHook hook(child, [](UINT, WPARAM, LPARAM) {});
+        EXPECT_TRUE(child->MenuMessageHook);
+        throw std::runtime_error("tracking failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(child->MenuMessageHook);
 
     // Closing everything is immediate.
     HWND childWindow = child->Handle();
