@@ -1,5 +1,5 @@
 // Loading the face bitmap from files on disk: every kind of file a user may pick, good or damaged.
-#include "BmpFiles.h"
+#include "support/BmpFiles.h"
 
 #include "framework/Exception.h"
 #include "framework/GdiScope.h"

@@ -1,6 +1,6 @@
 // Drawing a picture stretched from its kept scaled copies must put the same pixels on the screen as a
 // direct stretch of the whole picture, and never show a picture that has been replaced.
-#include "BmpFiles.h"
+#include "support/BmpFiles.h"
 
 #include "framework/GdiScope.h"
 #include "framework/Graphics.h"

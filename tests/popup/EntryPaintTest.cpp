@@ -9,6 +9,7 @@
 #include "popup/SeparateBar.h"
 #include "popup/StringButton.h"
 #include "popup/TreeButton.h"
+#include "support/BmpFiles.h"
 #include "support/Input.h"
 #include "support/Process.h"
 #include "support/TestSupport.h"
@@ -93,44 +94,11 @@ bool LooksNormalOnFace(const EntryPixels& p) {
     return p.all > 0 && p.navy == 0 && p.face == 0 && p.red * 2 > p.all && p.dark > 0;
 }
 
-// Writes a 24-bit bitmap file of one colour.
+// A 24-bit bitmap file of one colour.
 bool WriteSolidBitmap(const std::wstring& path, int width, int height, Rgb colour) {
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<BYTE> bits(stride * static_cast<DWORD>(height), 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            BYTE* p = &bits[y * stride + static_cast<DWORD>(x) * 3];
-            p[0] = static_cast<BYTE>(colour.b);
-            p[1] = static_cast<BYTE>(colour.g);
-            p[2] = static_cast<BYTE>(colour.r);
-        }
-    }
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = static_cast<DWORD>(bits.size());
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(h, &file, sizeof(file), &written, nullptr) &&
-                    ::WriteFile(h, &info, sizeof(info), &written, nullptr) &&
-                    ::WriteFile(h, bits.data(), static_cast<DWORD>(bits.size()), &written, nullptr);
-    ::CloseHandle(h);
-    return ok;
-}
-
-std::wstring TempPath(const std::wstring& name) {
-    wchar_t buffer[MAX_PATH];
-    const DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-    return std::wstring(buffer, n) + name;
+    const std::uint32_t bgr = static_cast<std::uint32_t>(colour.b) | (colour.g << 8) | (colour.r << 16);
+    const auto pixels = bmptest::Rows(width, height, 24, [bgr](int, int) { return bgr; });
+    return bmptest::Write(path, bmptest::File(bmptest::InfoHeader(width, height, 24), {}, pixels));
 }
 
 class EntryPaint : public popuptest::MenuTest {
@@ -195,9 +163,9 @@ TEST_F(EntryPaint, HotButtonIsNavyWithWhiteTextAndTheOthersKeepTheButtonFace) {
 }
 
 TEST_F(EntryPaint, FaceBitmapIsDrawnBehindNormalEntriesButNotHotOnesAndABadFileKeepsThePicture) {
-    const std::wstring red = TempPath(L"quillbrook-entry-face-red.bmp");
-    const std::wstring missing = TempPath(L"quillbrook-entry-face-missing.bmp");
-    const std::wstring notBitmap = TempPath(L"quillbrook-entry-face-text.bmp");
+    const std::wstring red = bmptest::TempPath(L"quillbrook-entry-face-red.bmp");
+    const std::wstring missing = bmptest::TempPath(L"quillbrook-entry-face-missing.bmp");
+    const std::wstring notBitmap = bmptest::TempPath(L"quillbrook-entry-face-text.bmp");
     ASSERT_TRUE(WriteSolidBitmap(red, 8, 8, kRed));
     ::DeleteFileW(missing.c_str());
     {
