@@ -1,5 +1,5 @@
-// A shortcut menu as a component (the tray icon's menu): items with captions and click events, separators
-// and a default item, shown at a screen point.
+// A shortcut menu as a component (a notification-area icon's menu, for one): items with captions and
+// click events, separators and a default item, shown at a screen point.
 //
 // The component owns its menu handle. Popup runs the system's menu loop: the component is held for its
 // length, so a Free() that arrives from the queue meanwhile only marks it (and closes the menu); the
@@ -27,7 +27,7 @@ public:
     int AddItem(const std::wstring& caption, ClickHandler onClick);
     int AddSeparator();
     int Count() const noexcept { return static_cast<int>(clicks_.size()); }
-    // The item drawn bold (the one a double click on the tray icon runs); -1 for none.
+    // The item drawn bold (the one a double click on the owner's icon would run); -1 for none.
     void SetDefaultItem(int index);
     HMENU Handle() const noexcept { return menu_.get(); }
 
