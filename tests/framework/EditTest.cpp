@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "support/Input.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,22 +15,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void SendKey(WORD vk, WORD scan, DWORD flags) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[0].ki.wScan = in[1].ki.wScan = scan;
-    in[0].ki.dwFlags = flags;
-    in[1].ki.dwFlags = flags | KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
-
 // Real keyboard input: it goes to whatever window has the focus.
 void TypeText(std::wstring_view text) {
-    for (wchar_t c : text) SendKey(0, c, KEYEVENTF_UNICODE);
-}
-void PressKey(WORD vk) {
-    SendKey(vk, static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), 0);
+    for (wchar_t c : text) {
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = c;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+    }
 }
 
 // A form on the display with one edit control, in front and with the keyboard focus in the edit.
@@ -128,17 +123,17 @@ TEST_F(EditOnForm, EnterAndEscapeReachOnKeyDownAndCanBeSwallowed) {
         if (swallow && (key == VK_RETURN || key == VK_ESCAPE || key == 'Q')) key = 0;
     };
     ASSERT_TRUE(FocusEdit());
-    PressKey(VK_RETURN);
-    PressKey(VK_ESCAPE);
-    PressKey('Q');  // swallowed: its character must not be typed either
-    PressKey('W');  // not swallowed: typed as usual
+    qbtest::TapKey(VK_RETURN);
+    qbtest::TapKey(VK_ESCAPE);
+    qbtest::TapKey('Q');  // swallowed: its character must not be typed either
+    qbtest::TapKey('W');  // not swallowed: typed as usual
     ASSERT_TRUE(qbtest::WaitUntil([&] { return keys.size() >= 4; }));
     EXPECT_EQ(keys, (std::vector<WORD>{VK_RETURN, VK_ESCAPE, 'Q', 'W'}));
     EXPECT_TRUE(qbtest::WaitUntil([&] { return edit_->Text() == L"w"; })) << edit_->Text().size();
 
     // Keys that are let through still work: Escape goes on to the control.
     swallow = false;
-    PressKey(VK_ESCAPE);
+    qbtest::TapKey(VK_ESCAPE);
     ASSERT_TRUE(qbtest::WaitUntil([&] { return keys.size() >= 5; }));
     EXPECT_EQ(keys.back(), VK_ESCAPE);
 }
@@ -179,6 +174,56 @@ TEST_F(EditOnForm, ExceptionsInHandlersGoToTheExceptionDisplay) {
     EXPECT_EQ(qbtest::ReportedExceptions()[1], L"変更");
     EXPECT_TRUE(::IsWindow(edit_->Handle()));
     qbtest::ReportedExceptions().clear();
+}
+
+TEST_F(EditOnForm, ReadOnlyKeepsTypingOutButReportsKeysDownAndUpWithTheirShiftState) {
+    // The hotkey field: the user presses a combination and the program shows it.
+    struct Key {
+        WORD key;
+        fw::ShiftState shift;
+        bool operator==(const Key&) const = default;
+    };
+    std::vector<Key> downs;
+    std::vector<Key> ups;
+    edit_->OnKeyDown = [&](fw::Edit&, WORD& key, fw::ShiftState shift) { downs.push_back({key, shift}); };
+    edit_->OnKeyUp = [&](fw::Edit&, WORD& key, fw::ShiftState shift) { ups.push_back({key, shift}); };
+    edit_->SetText(L"なし");
+    edit_->SetReadOnly(true);
+    EXPECT_TRUE(edit_->ReadOnly());
+    ASSERT_TRUE(FocusEdit());
+    qbtest::KeyDown(VK_CONTROL);
+    qbtest::KeyDown(VK_SHIFT);
+    qbtest::KeyDown('E');
+    qbtest::KeyUp('E');
+    qbtest::KeyUp(VK_SHIFT);
+    qbtest::KeyUp(VK_CONTROL);
+    TypeText(L"x字");
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ups.size() >= 3 && ups[2].key == VK_CONTROL; }));
+    const fw::ShiftState both = fw::ssCtrl | fw::ssShift;
+    EXPECT_EQ(downs.at(0), (Key{VK_CONTROL, fw::ssCtrl}));
+    EXPECT_EQ(downs.at(1), (Key{VK_SHIFT, both}));
+    EXPECT_EQ(downs.at(2), (Key{'E', both}));
+    EXPECT_EQ(ups.at(0), (Key{'E', both}));
+    EXPECT_EQ(ups.at(1), (Key{VK_SHIFT, fw::ssCtrl}));
+    EXPECT_EQ(ups.at(2), (Key{VK_CONTROL, 0}));
+    qbtest::PumpFor(50ms);
+    EXPECT_EQ(edit_->Text(), L"なし");
+}
+
+TEST_F(EditOnForm, Ctl3DChoosesBetweenTheSunkenAndAFlatOnePixelBorder) {
+    HWND h = edit_->Handle();
+    auto frame = [h] {
+        RECT window{}, client{};
+        ::GetWindowRect(h, &window);
+        ::GetClientRect(h, &client);
+        return ((window.right - window.left) - client.right) / 2;
+    };
+    EXPECT_EQ(frame(), ::GetSystemMetrics(SM_CXEDGE));
+    edit_->SetCtl3D(false);
+    EXPECT_EQ(frame(), 1);
+    EXPECT_EQ(edit_->Width(), 260);  // the same place on the form
+    edit_->SetCtl3D(true);
+    EXPECT_EQ(frame(), ::GetSystemMetrics(SM_CXEDGE));
 }
 
 TEST(Edit, LivesAsLongAsItsOwnerAndNoLongerThanItsParentWindow) {

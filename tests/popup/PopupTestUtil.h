@@ -6,6 +6,7 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButton.h"
 #include "support/Input.h"
+#include "support/ScreenGrab.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,23 +25,11 @@ namespace popuptest {
 // Where the cursor rests between steps: over no window of ours.
 inline constexpr POINT kNeutral{5, 5};
 
-struct Rgb {
-    int r = 0;
-    int g = 0;
-    int b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+using qbtest::Rgb;
+using qbtest::ScreenGrab;
+using qbtest::SysRgb;
+using qbtest::ToRgb;
 
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "RGB(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-inline Rgb ToRgb(COLORREF c) {
-    return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
-}
-inline Rgb SysRgb(int index) {
-    return ToRgb(::GetSysColor(index));
-}
 // Text ink: dark on a light background (black on the button face, dark red on a red picture) ...
 inline bool IsDark(Rgb c) {
     return c.r + c.g + c.b < 450 && !(c.r == 255 && c.g == 0 && c.b == 0);
@@ -49,66 +38,6 @@ inline bool IsDark(Rgb c) {
 inline bool IsWhitish(Rgb c) {
     return c.r >= 180 && c.g >= 180;
 }
-
-// A copy of what the screen shows inside a rectangle (screen coordinates), read once through the
-// screen device context.
-class ScreenGrab {
-public:
-    explicit ScreenGrab(const RECT& screen) : rect_(screen) {
-        const int w = rect_.right - rect_.left;
-        const int h = rect_.bottom - rect_.top;
-        if (w <= 0 || h <= 0) return;
-        HDC screenDc = ::GetDC(nullptr);
-        HDC memory = ::CreateCompatibleDC(screenDc);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = ::CreateDIBSection(screenDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap && bits) {
-            HGDIOBJ old = ::SelectObject(memory, bitmap);
-            ::BitBlt(memory, 0, 0, w, h, screenDc, rect_.left, rect_.top, SRCCOPY);
-            ::GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            pixels_.assign(p, p + static_cast<size_t>(w) * static_cast<size_t>(h));
-            ::SelectObject(memory, old);
-        }
-        if (bitmap) ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
-        ::ReleaseDC(nullptr, screenDc);
-    }
-
-    bool Ok() const { return !pixels_.empty(); }
-    // The colour at a screen point inside the grabbed rectangle.
-    Rgb At(POINT screen) const {
-        const int w = rect_.right - rect_.left;
-        const uint32_t v = pixels_[static_cast<size_t>((screen.y - rect_.top) * w + (screen.x - rect_.left))];
-        return Rgb{static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                   static_cast<int>(v & 0xFF)};
-    }
-    // How many pixels of a screen rectangle (clipped to the grab) satisfy `test`.
-    template <class Test>
-    int Count(const RECT& screen, Test test) const {
-        int n = 0;
-        for (LONG y = std::max(screen.top, rect_.top); y < std::min(screen.bottom, rect_.bottom); ++y) {
-            for (LONG x = std::max(screen.left, rect_.left); x < std::min(screen.right, rect_.right); ++x) {
-                if (test(At(POINT{x, y}))) ++n;
-            }
-        }
-        return n;
-    }
-    int Count(const RECT& screen, Rgb colour) const {
-        return Count(screen, [colour](Rgb c) { return c == colour; });
-    }
-
-private:
-    RECT rect_;
-    std::vector<uint32_t> pixels_;
-};
 
 inline int Area(const RECT& r) {
     return (r.right - r.left) * (r.bottom - r.top);

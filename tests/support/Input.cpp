@@ -17,6 +17,15 @@ void SendMouse(DWORD flags, POINT at) {
     ::SendInput(1, &in, sizeof(in));
 }
 
+void SendKey(WORD vk, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = flags;
+    ::SendInput(1, &in, sizeof(in));
+}
+
 POINT Cursor() {
     POINT p{};
     ::GetCursorPos(&p);
@@ -52,6 +61,17 @@ void PressRight() {
 void ReleaseRight() {
     SendMouse(MOUSEEVENTF_RIGHTUP, Cursor());
     SettleInput();
+}
+
+void KeyDown(WORD vk) {
+    SendKey(vk, 0);
+}
+void KeyUp(WORD vk) {
+    SendKey(vk, KEYEVENTF_KEYUP);
+}
+void TapKey(WORD vk) {
+    KeyDown(vk);
+    KeyUp(vk);
 }
 
 void SettleInput() {

@@ -1,5 +1,7 @@
-// Real mouse input for window tests: absolute moves and button presses through SendInput, the way a
-// user's mouse makes them, followed by pumping this thread's messages so the windows see them.
+// Real input for window tests. Mouse: absolute moves and button presses through SendInput, the way a
+// user's mouse makes them, followed by pumping this thread's messages so the windows see them. Keys:
+// sent only, for whoever has the keyboard focus; a menu's or dialog's own loop must find them in the
+// queue, so the caller waits for their effect itself.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +14,10 @@ void PressLeft();
 void ReleaseLeft();
 void PressRight();
 void ReleaseRight();
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+// Down and up.
+void TapKey(WORD vk);
 // Pumps messages until the input sent so far has been handled.
 void SettleInput();
 
