@@ -398,22 +398,29 @@ void Form::Paint() {
     if (failure) std::rethrow_exception(failure);
 }
 
-// The child windows are moved here rather than by ScrollWindowEx's SW_SCROLLCHILDREN, which leaves them
-// where they are while the form is hidden (a form may be scrolled before it is first shown) and would
-// put them out of step with the windowless controls.
 void Form::ScrollContent(int dx, int dy) {
     controls_.MoveAll(dx, dy);
     HWND h = Handle();
     if (!h) return;
+    // The client area's pixels move; only the strip that scrolled in is painted again, so scrolling a
+    // long menu costs what the strip shows.
+    ::ScrollWindowEx(h, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    // Child windows are moved here rather than by SW_SCROLLCHILDREN, which leaves them where they are
+    // while the form is hidden (a form may be scrolled before it is first shown) and would put them out
+    // of step with the windowless controls. Where each was and is now is painted again.
     for (HWND child = ::GetWindow(h, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
-        ::GetWindowRect(child, &r);
-        ::MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
-        ::SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0,
+        RECT before{};
+        ::GetWindowRect(child, &before);
+        ::MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&before), 2);
+        RECT after = before;
+        ::OffsetRect(&after, dx, dy);
+        ::SetWindowPos(child, nullptr, after.left, after.top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        RECT both{};
+        ::UnionRect(&both, &before, &after);
+        ::RedrawWindow(h, &both, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
-    // One repaint of everything at its new place; the form paints through its buffer, so nothing flickers.
-    ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::UpdateWindow(h);
 }
 
 }  // namespace fw
