@@ -5,6 +5,7 @@
 #include "shell/IdList.h"
 #include "shell/ShellFolder.h"
 #include "support/MallocSpy.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -33,9 +34,8 @@ inline bool MakeFile(const std::wstring& path) {
 class ShellTest : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        const DWORD n = ::GetTempPathW(MAX_PATH, temp);
-        root_ = std::wstring(temp, n) + L"qb-shell-" + std::to_wstring(::GetCurrentProcessId());
+        folder_.emplace(L"shell");
+        root_ = folder_->Path();
         deep_ = MakeFolders(L"日本語フォルダ\\サブ\\深い階層");
         ASSERT_NE(::GetFileAttributesW(deep_.c_str()), INVALID_FILE_ATTRIBUTES);
         ParseDisplayPath(deep_);  // the shell's first use, before counting
@@ -46,13 +46,7 @@ protected:
             EXPECT_EQ(spy_->Outstanding(), 0u) << "lists or folder objects left behind";
         }
         spy_.reset();
-        // Double-zero-terminated, as the shell wants it.
-        const std::wstring from = root_ + L'\0';
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        ::SHFileOperationW(&op);
+        folder_.reset();
     }
 
     // Makes the folders of `relative` below the root; returns the full path.
@@ -68,6 +62,7 @@ protected:
         return path;
     }
 
+    std::optional<qbtest::TempFolder> folder_;
     std::wstring root_, deep_;
     std::optional<MallocSpyScope> spy_;
 };
