@@ -1,7 +1,7 @@
 // Child controls: windows of the system's control classes (EDIT, BUTTON) on a form. The object is a
-// component owned by `owner` (which may differ from the form: the settings rows give their controls to
-// the menu's entry container); the window is a child of `parent` and exists from construction until the
-// object is freed or the parent's window goes first (then the object lives on without a window).
+// component owned by `owner` (which may differ from the form: a drawn row of a list may give its controls
+// to the container that holds the row); the window is a child of `parent` and exists from construction until
+// the object is freed or the parent's window goes first (then the object lives on without a window).
 //
 // Each control has its own font and colours: the font (face, size, style and text colour) is a copy the
 // control owns, the background colour answers the parent's WM_CTLCOLOR* notification, which the parent

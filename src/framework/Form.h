@@ -8,8 +8,8 @@
 // - Close() runs the close event; on the main form it ends the application's message loop.
 // - Release() is the deferred free: a posted message frees the form once the handlers running for it
 //   have returned, so a form can close itself from inside its own event handlers. Whatever frees a form
-//   (its owner, the menu manager, a release) while one of its handlers runs only hides it: it goes when
-//   the outermost of those handlers returns.
+//   (its owner, a manager closing all windows, a release) while one of its handlers runs only hides it: it
+//   goes when the outermost of those handlers returns.
 // - Painting goes through an off-screen buffer: PaintBackground (the form's colour by default; a form
 //   may paint its own), then the windowless controls.
 #pragma once
