@@ -14,6 +14,7 @@ void TIconButton::Measure() {
 void TIconButton::Paint() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) return;
+    PrepareIcon();
     canvas->GetFont().Assign(GetFont());
     const int th = canvas->TextHeight(Caption());
     const int dy = (Height() - th) / 2;
@@ -48,7 +49,8 @@ void TIconButton::Paint() {
     PaintTriangle();
 }
 
-HICON TIconButton::GetIcon() const {
+HICON TIconButton::GetIcon() {
+    PrepareIcon();
     if (!ImageList) return nullptr;
     return ImageList_GetIcon(ImageList, ImageIndex, ILD_TRANSPARENT);
 }

@@ -14,8 +14,13 @@ public:
     void Paint() override;
     void Measure() override;
     // The image list's icon for the image index; the caller owns the handle.
-    HICON GetIcon() const;
+    HICON GetIcon();
 
     int ImageIndex = 0;
     HIMAGELIST ImageList = nullptr;  // borrowed (the system image list); null draws no icon
+
+protected:
+    // Called before the icon is first needed (painted, or asked for): an entry whose icon is costly to
+    // look up (a shell item) does it here, so a long list pays only for what is seen.
+    virtual void PrepareIcon() {}
 };
