@@ -34,12 +34,19 @@ void GraphicControl::WillFreeLater() noexcept {
 
 void GraphicControl::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
-    if (parent_ && visible_) parent_->Invalidate(nullptr);
+    // A hidden form paints all of itself when it shows: filling one (thousands of entries, each growing
+    // the container) asks the window system for nothing.
+    if (parent_ && visible_ && parent_->Visible()) parent_->Invalidate(nullptr);
+    const bool moved = left != left_ || top != top_;
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    canvas_.Free();  // its origin moved
+    if (moved) {
+        canvas_.Free();  // its origin moved
+    } else {
+        canvas_.Reclip();
+    }
 }
 
 void GraphicControl::SetVisible(bool visible) {
@@ -91,6 +98,12 @@ void GraphicControl::ControlCanvas::CreateHandle() {
     ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
     SetHandle(windowDc_);
     parent->Controls().NoteCanvasInUse(&control_);
+}
+
+void GraphicControl::ControlCanvas::Reclip() noexcept {
+    if (!windowDc_) return;
+    ::SelectClipRgn(windowDc_, nullptr);
+    ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
 }
 
 void GraphicControl::ControlCanvas::Free() noexcept {

@@ -79,6 +79,8 @@ private:
         explicit ControlCanvas(GraphicControl& control) : control_(control) {}
         ~ControlCanvas() override { Free(); }
         void Free() noexcept;
+        // The control's size changed: drawing stays inside its new rectangle.
+        void Reclip() noexcept;
 
     protected:
         void CreateHandle() override;

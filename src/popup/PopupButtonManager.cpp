@@ -48,8 +48,16 @@ void TPopupButtonManager::SetOwnerClientSize(int width, int height) {
 void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
     if (!entry) return;
     entries_.Add(entry);
+    indexValid_ = false;
     entry->Attach(this);
     entry->Measure();
+    PlaceNext(entry);
+    // The window takes its size once the fill is done: sizing it for every entry of a big folder
+    // would cost more than listing the folder.
+    windowSizePending_ = ownerWindow_ != nullptr;
+}
+
+int TPopupButtonManager::PlaceNext(TPopupButtonBase* entry) {
     if (ClientHeight() <= runningY_) SetClientHeight(ClientHeight() + entry->Height());
     entry->SetLeft(columnLeft_).SetTop(runningY_);
     runningY_ += entry->Height();
@@ -58,9 +66,12 @@ void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
     entry->SetWidth(columnWidth_);
     SetClientWidth(columnLeft_ + columnWidth_);
     columnWidths_.back() = columnWidth_;
-    if (!ownerWindow_) return;
+    return previousWidth;
+}
+
+bool TPopupButtonManager::GrowOwnerWindow(TPopupButtonBase* entry, int previousWidth) {
     SetOwnerClientSize(ClientWidth(), ClientHeight());
-    if (ownerWindow_->ClientHeight() > 0) return;
+    if (ownerWindow_->ClientHeight() > 0) return true;
 
     // The window did not take the height: this entry starts a new column.
     columnWidths_.back() = previousWidth;
@@ -73,9 +84,30 @@ void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
     SetOwnerClientSize(ClientWidth(), ClientHeight());
     columnCount_ += 1;
     columnWidths_.push_back(0);
+    return false;
+}
+
+void TPopupButtonManager::FitOwnerWindow() {
+    if (!ownerWindow_ || !windowSizePending_) return;
+    windowSizePending_ = false;
+    SetOwnerClientSize(ClientWidth(), ClientHeight());
+    // Neither Windows nor Wine refuses a tall window today; should one, the entries break into columns
+    // exactly where sizing entry by entry would have broken them.
+    if (ClientHeight() > 0 && ownerWindow_->ClientHeight() <= 0) ReplayWithWindow();
+}
+
+void TPopupButtonManager::ReplayWithWindow() {
+    SetClientWidth(0);
+    SetClientHeight(0);
+    ResetLayoutState();
+    for (TPopupButtonBase* e : entries_) {
+        const int previousWidth = PlaceNext(e);
+        GrowOwnerWindow(e, previousWidth);
+    }
 }
 
 void TPopupButtonManager::FinishLayout() {
+    FitOwnerWindow();
     const int height = ClientHeight();
     // Column widths: each column is as wide as its widest entry.
     int width = 0;
@@ -106,11 +138,22 @@ void TPopupButtonManager::FinishLayout() {
         e->SetWidth(columnWidths_[static_cast<size_t>(j)]).SetLeft(x).SetTop(y);
         y += e->Height();
     }
+    IndexEntries();
     Invalidate();
+}
+
+void TPopupButtonManager::IndexEntries() {
+    index_.clear();
+    index_.reserve(static_cast<size_t>(entries_.Count()));
+    for (TPopupButtonBase* e : entries_) index_.push_back(e);
+    indexValid_ = true;
 }
 
 void TPopupButtonManager::ClearEntries() {
     hotEntry_ = pressedEntry_ = nullptr;
+    indexValid_ = false;
+    index_.clear();
+    windowSizePending_ = false;
     // The list is empty before the first entry goes: an entry's destruction sees a consistent container.
     TChain<TPopupButtonBase> old(std::move(entries_));
     for (TPopupButtonBase* e = old.First(); e; e = old.Next()) Retire(e);
@@ -127,6 +170,7 @@ void TPopupButtonManager::ClearEntries() {
 void TPopupButtonManager::RemoveEntryAt(int index) {
     TPopupButtonBase* entry = entries_.RemoveAt(index);
     if (!entry) return;
+    indexValid_ = false;
     Retire(entry);
     FinishLayout();
 }
@@ -135,27 +179,69 @@ void TPopupButtonManager::RemoveEntry(TPopupButtonBase* entry) {
     if (!entry) return;
     const int h = entry->Height();
     if (!entries_.Remove(entry)) return;
+    indexValid_ = false;
     Retire(entry);
     FinishLayout();
     if (ownerWindow_) ownerWindow_->SetClientHeight(ownerWindow_->ClientHeight() - h);
     SetClientHeight(ClientHeight() - h);
 }
 
+namespace {
+
+bool Contains(const TPopupButtonBase* e, int x, int y) {
+    // Strict on both sides: an entry's own left column and top row belong to no entry.
+    return e->Left() < x && x < e->Left() + e->Width() && e->Top() < y && y < e->Top() + e->Height();
+}
+
+}  // namespace
+
 TPopupButtonBase* TPopupButtonManager::EntryAt(int x, int y) const {
-    for (TPopupButtonBase* e : entries_) {
-        if (e->Left() < x && x < e->Left() + e->Width() && e->Top() < y && y < e->Top() + e->Height())
-            return e;
+    if (!indexValid_) {
+        for (TPopupButtonBase* e : entries_) {
+            if (Contains(e, x, y)) return e;
+        }
+        return nullptr;
     }
-    return nullptr;
+    // The column is the last one starting left of x; in it, the last entry starting above y.
+    const auto begin = index_.begin();
+    const auto columnEnd =
+        std::partition_point(begin, index_.end(), [x](const TPopupButtonBase* e) { return e->Left() < x; });
+    if (columnEnd == begin) return nullptr;
+    const int left = (*(columnEnd - 1))->Left();
+    const auto columnBegin = std::partition_point(
+        begin, columnEnd, [left](const TPopupButtonBase* e) { return e->Left() < left; });
+    const auto below =
+        std::partition_point(columnBegin, columnEnd, [y](const TPopupButtonBase* e) { return e->Top() < y; });
+    if (below == columnBegin) return nullptr;
+    TPopupButtonBase* e = *(below - 1);
+    return Contains(e, x, y) ? e : nullptr;
 }
 
 void TPopupButtonManager::Paint(const RECT& clip) {
-    // Only entries that meet the invalid area are drawn: a window of thousands of entries repaints
-    // what was uncovered or changed, not everything.
-    for (TPopupButtonBase* e : entries_) {
+    auto paint = [&clip](TPopupButtonBase* e) {
         const RECT r = e->BoundsRect();
         RECT meet;
         if (::IntersectRect(&meet, &r, &clip)) e->Paint();
+    };
+    if (!indexValid_) {
+        for (TPopupButtonBase* e : entries_) paint(e);
+        return;
+    }
+    // Only the entries that meet the invalid area are looked at: a window of thousands of entries
+    // repaints what was uncovered or changed, at the cost of what is seen.
+    const auto end = index_.end();
+    for (auto column = index_.begin(); column != end;) {
+        const int left = (*column)->Left();
+        if (left >= clip.right) break;
+        const auto columnEnd = std::partition_point(
+            column, end, [left](const TPopupButtonBase* e) { return e->Left() <= left; });
+        if (left + (*column)->Width() > clip.left) {
+            auto it = std::partition_point(column, columnEnd, [&clip](const TPopupButtonBase* e) {
+                return e->Top() + e->Height() <= clip.top;
+            });
+            for (; it != columnEnd && (*it)->Top() < clip.bottom; ++it) paint(*it);
+        }
+        column = columnEnd;
     }
 }
 

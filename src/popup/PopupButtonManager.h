@@ -5,6 +5,10 @@
 // Every call into an entry holds the entry (the container itself is held by the form that routes the
 // mouse to it), so an entry's handler may refill or empty the container, freeing that very entry: the
 // entry then leaves the list at once and goes when its handler returns.
+//
+// Big folders: a fill sizes the window once (FinishLayout, or FitOwnerWindow for a fill that ends
+// without a layout), not once per entry; after the layout, hit tests and painting find the entries by
+// position (binary search within each column), so their cost follows what is visible, not the count.
 #pragma once
 
 #include "framework/GraphicControl.h"
@@ -23,6 +27,9 @@ public:
 
     void AddEntry(TPopupButtonBase* entry);
     void FinishLayout();
+    // Gives the window the size of the entries added so far, once; a window that refuses the height
+    // makes the entries break into columns as they would have entry by entry. FinishLayout does this.
+    void FitOwnerWindow();
     void ClearEntries();
     void RemoveEntryAt(int index);
     void RemoveEntry(TPopupButtonBase* entry);
@@ -56,12 +63,27 @@ private:
     friend class TPopupButtonBase;
     void ResetLayoutState();
     void SetOwnerClientSize(int width, int height);
+    // Places an entry at the running position (the provisional layout of a fill); the column's width
+    // before it.
+    int PlaceNext(TPopupButtonBase* entry);
+    // Gives the window this entry's share of the size; false when the window did not take the height,
+    // after which the entry has started a new column.
+    bool GrowOwnerWindow(TPopupButtonBase* entry, int previousWidth);
+    // Lays the whole fill out again entry by entry, sizing the window each time (only for a window that
+    // refused the full height).
+    void ReplayWithWindow();
+    void IndexEntries();
     // Takes an entry that has left the list out of the container's care and frees it.
     void Retire(TPopupButtonBase* entry) noexcept;
     // An entry that was in this container is being deleted.
     void EntryGone(TPopupButtonBase* entry) noexcept;
 
     TChain<TPopupButtonBase> entries_;
+    // The entries in list order, with their final places (valid after FinishLayout until the next change):
+    // within a column tops increase, and columns go left to right.
+    std::vector<TPopupButtonBase*> index_;
+    bool indexValid_ = false;
+    bool windowSizePending_ = false;
     // Entries freed while their handlers ran, still alive: told when the container goes first.
     std::vector<TPopupButtonBase*> retired_;
     TPopupButtonBase* hotEntry_ = nullptr;
