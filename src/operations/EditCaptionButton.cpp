@@ -1,0 +1,70 @@
+#include "operations/EditCaptionButton.h"
+
+#include "popup/PopupBase.h"
+#include "popup/PopupButtonManager.h"
+
+namespace {
+
+int ScrollPosition(fw::FormScrollBar& bar) {
+    return bar.IsShowing() ? bar.Position() : 0;
+}
+
+}  // namespace
+
+TEditCaptionButton::~TEditCaptionButton() {
+    FreeEditBox();
+}
+
+void TEditCaptionButton::WillFreeLater() noexcept {
+    TPopupButton::WillFreeLater();
+    // The entry has left its window: its edit box goes from sight now, and can no longer call back into it.
+    FreeEditBox();
+}
+
+void TEditCaptionButton::FreeEditBox() noexcept {
+    fw::Edit* box = EditBox;
+    if (!box) return;
+    EditBox = nullptr;
+    box->OnKeyDown = nullptr;
+    box->Free();
+}
+
+void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text) {
+    TPopupButtonManager* container = Container();
+    TPopupMenuBase* window = MenuWindow();
+    if (!container || !window) return;
+    FreeEditBox();
+    auto* box = new fw::Edit(container, *window);
+    EditBox = box;
+    // Entry coordinates are the container's; scrolling has moved the container, not the entries.
+    const int left = x + Left() - ScrollPosition(window->HorzScrollBar());
+    const int top = y + Top() - ScrollPosition(window->VertScrollBar());
+    box->SetBounds(left, top, box->Width(), box->Height());
+    box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState) { EditKeyDown(key); };
+    box->SetText(text);
+    box->SetCtl3D(false);
+    box->SetFocus();
+}
+
+void TEditCaptionButton::EditKeyDown(WORD& key) {
+    if (key != VK_RETURN && key != VK_ESCAPE) return;
+    const WORD pressed = key;
+    // Swallowed: a single-line edit box beeps at both.
+    key = 0;
+    // Called from the edit box, outside the mouse routing: what the edit ends may refill the window.
+    TEntryScope scope(*this);
+    if (Marked()) return;
+    if (pressed == VK_RETURN) {
+        ApplyRename();
+    } else {
+        CancelRename();
+    }
+}
+
+void TEditCaptionButton::CancelRename() {
+    HideEditBox();
+}
+
+void TEditCaptionButton::HideEditBox() {
+    if (EditBox) EditBox->SetVisible(false);
+}

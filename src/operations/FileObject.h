@@ -1,0 +1,57 @@
+// One shell item as a menu entry: its identifier lists, its icon (looked up when first needed), its default
+// command on a click and its context menu on a right click, with an in-place rename.
+//
+// The entry owns both lists: `absolute` names the item from the desktop, `relative` is its one item inside
+// its parent folder. The context menu, the command chosen from it and the rename box run while a refill or
+// a close may arrive from the queue: each holds the entry (TEntryScope) and does nothing more to an entry
+// that was freed meanwhile.
+#pragma once
+
+#include "framework/ComPtr.h"
+#include "operations/FileButtonBase.h"
+#include "shell/IdList.h"
+#include "shell/Malloc.h"
+
+#include <shlobj.h>
+
+class TFileObject : public TFileButtonBase {
+public:
+    // Throws fw::Exception(L"Cannot get IMalloc") when the shell hands out no allocator.
+    TFileObject(unique_absolute_idlist absolute, unique_child_idlist relative);
+
+    PCIDLIST_ABSOLUTE AbsoluteId() const noexcept { return absolute_.get(); }
+    PCITEMID_CHILD RelativeId() const noexcept { return relative_.get(); }
+
+    // Looks up the item's small icon in the system image list.
+    void UpdateIcon();
+    // OnClick, then the item's default command.
+    void Click() override;
+    // A right-button release shows the context menu there; other buttons do nothing.
+    void MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y) override;
+
+    // The shell's context menu object for the item, or null.
+    fw::ComPtr<IContextMenu> ItemContextMenu() const;
+    // The menu window holding the entry, else the application window: the owner of the context menu.
+    HWND OwnerWindow() const;
+    // Runs the command the shell marks as default, without showing the menu; nothing when there is none.
+    void InvokeDefault();
+    // Shows the item's context menu at a screen point and carries out what is chosen.
+    void ShowContextMenu(int x, int y);
+    // Opens the rename box over the caption, holding the caption.
+    void BeginRename();
+    // Asks the shell to give the item the edit box's name; on success the entry follows the new name.
+    void ApplyRename() override;
+
+protected:
+    void PrepareIcon() override;
+
+private:
+    void TrackPlain(IContextMenu& menu, int x, int y);
+    void TrackFull(IContextMenu& menu, fw::ComPtr<IContextMenu2> handler, int x, int y);
+    void Rename(IShellFolder& parent, const std::wstring& name);
+
+    TMalloc::Use malloc_;  // first: the lists below are freed while it is still held
+    unique_absolute_idlist absolute_;
+    unique_child_idlist relative_;
+    bool iconLookedUp_ = false;
+};

@@ -1,0 +1,150 @@
+// Shared by the tests of shell item entries: real files in a scratch folder under %TEMP% (on the prefix's
+// C: drive), entries built from their identifier lists the way the filer builds them, a menu window that
+// records requests to open subfolders and refills itself through its queue, and the context menu driven
+// from inside its own loop.
+#pragma once
+
+#include "operations/FileButton.h"
+#include "operations/FolderButton.h"
+#include "popup/PopupTestUtil.h"
+#include "shell/ShellTestUtil.h"
+#include "support/Input.h"
+#include "support/NestedStep.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace optest {
+
+// Entries of the tests count themselves, so a test sees when one is really gone.
+inline int g_liveEntries = 0;
+
+template <class Base>
+class Counted : public Base {
+public:
+    Counted(unique_absolute_idlist absolute, unique_child_idlist relative)
+        : Base(std::move(absolute), std::move(relative)) {
+        ++g_liveEntries;
+    }
+    ~Counted() override { --g_liveEntries; }
+};
+
+// A menu window as the filer's: it opens subfolders on request (recorded here) and empties itself when
+// its folder changes, which reaches it through its queue.
+class TestMenu : public TPopupMenuBase {
+public:
+    static constexpr UINT kRefill = WM_APP + 7;
+    using TPopupMenuBase::TPopupMenuBase;
+
+    TPopupMenuBase* OpenSubFolder(TPopupButtonBase* entry) override {
+        opened.push_back(entry);
+        if (whileOpening) whileOpening();
+        return nullptr;
+    }
+    std::vector<TPopupButtonBase*> opened;
+    std::function<void()> whileOpening;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == kRefill) ButtonManager->ClearEntries();
+        return TPopupMenuBase::WndProc(msg, wParam, lParam);
+    }
+};
+
+// The shell's attributes of an item, as the filer asks its folder for them.
+inline ULONG ShellAttributesOf(PCIDLIST_ABSOLUTE absolute) {
+    const unique_absolute_idlist parent = ParentIdList(absolute);
+    const unique_child_idlist last = LastItemOf(absolute);
+    const TShellFolder folder(parent.get());
+    PCUITEMID_CHILD items[] = {last.get()};
+    ULONG flags = SFGAO_CANRENAME | SFGAO_READONLY | SFGAO_LINK | SFGAO_SHARE | SFGAO_FOLDER;
+    if (!folder || FAILED(folder->GetAttributesOf(1, items, &flags))) return 0;
+    return flags;
+}
+
+// Types text as a keyboard would, one UTF-16 unit per key (Japanese included).
+inline void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = c;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+    }
+    qbtest::SettleInput();
+}
+
+// The popup menu being tracked on this thread, or null.
+inline HMENU TrackedMenu() {
+    HWND window = qbtest::FindThreadWindow(L"#32768");
+    return window ? reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0)) : nullptr;
+}
+
+class ShellEntryTest : public popuptest::MenuTest {
+protected:
+    void SetUp() override {
+        popuptest::MenuTest::SetUp();
+        g_liveEntries = 0;
+        folder_.emplace(L"ops");
+    }
+    void TearDown() override {
+        popuptest::MenuTest::TearDown();
+        EXPECT_EQ(g_liveEntries, 0) << "an entry outlived its window";
+        EXPECT_EQ(fw::DeferredDelete::MarkedCount(), 0) << "an object freed during a handler never went";
+        folder_.reset();
+    }
+
+    // Wine's shell keeps a few task-allocator blocks for the rest of the run after its first parse and its
+    // first icon lookup; a leak check starts after both (a leak of ours recurs on every call).
+    static void WarmUpShell(const std::wstring& path) {
+        const unique_absolute_idlist absolute = ParseDisplayPath(path);
+        SHFILEINFOW info{};
+        ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.get()), 0, &info, sizeof(info),
+                         SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    }
+
+    TestMenu* NewTestMenu() { return new TestMenu(menus.get(), menus.get()); }
+
+    // Makes a file (or folder) in the scratch folder; its full path.
+    std::wstring MakeItem(const std::wstring& name, bool folder = false) const {
+        const std::wstring path = folder_->Child(name);
+        EXPECT_TRUE(folder ? ::CreateDirectoryW(path.c_str(), nullptr) != FALSE : qbtest::MakeFile(path));
+        return path;
+    }
+
+    // An entry for the item at `path`, captioned with its name, added to `w` with the shell's attributes.
+    template <class T>
+    Counted<T>* AddItem(TPopupMenuBase* w, const std::wstring& path) {
+        unique_absolute_idlist absolute = ParseDisplayPath(path);
+        EXPECT_TRUE(absolute) << "cannot parse the path";
+        unique_child_idlist child = LastItemOf(absolute.get());
+        auto* entry = new Counted<T>(std::move(absolute), std::move(child));
+        entry->SetAttributes(ShellAttributesOf(entry->AbsoluteId()));
+        return popuptest::AddCaptioned(*w->ButtonManager, entry, path.substr(path.rfind(L'\\') + 1));
+    }
+
+    // Right-clicks an entry; `inMenu` runs from inside the context menu's loop, every 20 ms until it says
+    // it is done. Returns once the menu and what it started have returned.
+    static bool RightClickWithMenu(TPopupButtonBase* entry, std::function<bool(HMENU)> inMenu) {
+        qbtest::NestedStep step(
+            [&] {
+                const HMENU menu = TrackedMenu();
+                return menu && inMenu(menu);
+            },
+            [] { ::EndMenu(); });
+        qbtest::MoveMouseTo(popuptest::EntryCenter(entry));
+        qbtest::PressRight();
+        qbtest::ReleaseRight();
+        return step.Done();
+    }
+
+    std::optional<qbtest::TempFolder> folder_;
+};
+
+}  // namespace optest
