@@ -1,8 +1,25 @@
 #include "app/MainForm.h"
 
 #include "app/CommandLineParser.h"
-#include "settings/DataConserver.h"
+#include "filers/RootMenuFiler.h"
+#include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
+#include "popup/PopupBase.h"
+#include "popup/PopupButtonBase.h"
+#include "settings/DataConserver.h"
+
+namespace {
+
+// Whether the window in front belongs to this process: a properties sheet or a compressed-folder
+// progress window that the shell runs on a thread of ours is still the program, not another program.
+bool ForegroundIsOurs() noexcept {
+    HWND front = ::GetForegroundWindow();
+    DWORD process = 0;
+    if (front) ::GetWindowThreadProcessId(front, &process);
+    return front && process == ::GetCurrentProcessId();
+}
+
+}  // namespace
 
 TMainForm::TMainForm(fw::Component* owner) : fw::Form(owner, fw::FormParams{L"TMainForm"}) {
     SetCaption(L"MainForm");
@@ -14,6 +31,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
+    MenuManager = new TPopupMenuManager(this);
     if (fw::Application* app = fw::App()) app->OnDeactivate = [this] { AppDeactivate(); };
 
     if (!CommandLineParser || !CommandLineParser->HasOption()) {
@@ -27,13 +45,43 @@ void TMainForm::FormCreate() {
         return;
     }
 
-    // One-shot: no menu can be shown yet, and a one-shot program without a menu would wait until
-    // log-off with nothing to end it, so it ends at once.
-    PostClose();
+    OpenOneShotMenu();
+}
+
+void TMainForm::OpenOneShotMenu() {
+    const bool triangle = DataConserver && DataConserver->ShowTriangle;
+    TPopupMenuBase* menu = nullptr;
+    if (CommandLineParser->ShowRoot) {
+        menu = new TRootMenuFiler(MenuManager, triangle, MenuManager);
+    } else {
+        menu = TSubFolderFiler::OpenFolderByPath(MenuManager, CommandLineParser->FolderPath, triangle);
+    }
+    if (!menu) {
+        // Nothing to show: a one-shot program without a menu would wait until log-off with nothing to
+        // end it, so it ends at once.
+        PostClose();
+        return;
+    }
+    POINT at{0, 0};
+    if (CommandLineParser->HasPosition) {
+        at = POINT{CommandLineParser->X, CommandLineParser->Y};
+    } else if (!::GetCursorPos(&at)) {
+        at = POINT{0, 0};
+    }
+    menu->SetLeft(at.x);
+    menu->SetTop(at.y);
+    ClampToWorkArea(menu);
+    if (DataConserver) LoadButtonFace(DataConserver->ButtonFaceBmp);
+    menu->Show();
+    if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
 }
 
 void TMainForm::FormDestroy() {
     if (fw::Application* app = fw::App()) app->OnDeactivate = nullptr;
+    if (MenuManager) {
+        MenuManager->Free();
+        MenuManager = nullptr;
+    }
     UnregisterHotKey(kHotKeyId);
 }
 
@@ -60,4 +108,17 @@ void TMainForm::WMHotKey(WPARAM id) {
     // The top menu arrives with the menu windows; until then the hotkey only proves it is registered.
 }
 
-void TMainForm::AppDeactivate() {}
+void TMainForm::AppDeactivate() {
+    if (!MenuManager) return;
+    fw::Application* app = fw::App();
+    if (ForegroundIsOurs()) return;
+    if (CommandLineParser && CommandLineParser->HasOption()) {
+        // One-shot: leaving the one menu for another program ends the program, unless a window left the
+        // cascade or a step that took the focus away (a shell command, a dialog) is still running.
+        if (MenuManager->ComponentCount() <= 1 && !(app && app->Active()) &&
+            MenuManager->AllMenusMayClose()) {
+            Close();
+        }
+        return;
+    }
+}

@@ -5,6 +5,8 @@
 
 #include "framework/Form.h"
 
+class TPopupMenuManager;
+
 class TMainForm : public fw::Form {
 public:
     static constexpr int kHotKeyId = 0x2A01;
@@ -15,8 +17,12 @@ public:
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // The owner of every menu the program opens (and of the windows that left a cascade).
+    TPopupMenuManager* MenuManager = nullptr;
+
 private:
     void FormCreate();
+    void OpenOneShotMenu();
     void FormDestroy();
     LRESULT WMQueryEndSession();
     void WMHotKey(WPARAM id);

@@ -2,6 +2,7 @@
 // settings record is loaded before the main function and stored after it, and the application object
 // (with the main form) is freed after the settings are stored and before OLE ends.
 #include "settings/DataConserver.h"
+#include "app/ProcessReference.h"
 #include "app/QuillbrookMain.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -15,6 +16,8 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     try {
         TCoInitialize ole;
+        // Outlives the application: the end waits for shell work still running on threads of ours.
+        TProcessReference processReference;
         auto app = std::make_unique<fw::Application>(instance);
         {
             TDataConserver settings;

@@ -311,6 +311,13 @@ void Form::PostClose() {
     if (Handle()) ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
+void Form::DropQueuedMessages(UINT msg) noexcept {
+    if (!Handle()) return;
+    MSG queued;
+    while (::PeekMessageW(&queued, Handle(), msg, msg, PM_REMOVE | PM_NOYIELD)) {
+    }
+}
+
 bool Form::RegisterHotKey(int id, UINT modifiers, UINT key) {
     return Handle() && ::RegisterHotKey(Handle(), id, modifiers, key);
 }

@@ -88,6 +88,9 @@ public:
     void Close();
     // Closes the form later, from the message queue (as the close box does).
     void PostClose();
+    // Removes the messages of one number that were posted to this form and wait in the queue: a burst of
+    // the same request is then answered once.
+    void DropQueuedMessages(UINT msg) noexcept;
     void Release();
     void Invalidate(const RECT* rect = nullptr);
 

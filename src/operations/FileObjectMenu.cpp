@@ -39,8 +39,9 @@ void TFileObject::TrackPlain(IContextMenu& menu, int x, int y) {
     if (!popup || FAILED(FillContextMenu(menu, popup.get()))) return;
     const UINT command = static_cast<UINT>(
         ::TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
-    // A refill during the menu's loop took the item off the window: its command is not carried out.
-    if (Marked() || command == 0) return;
+    if (command == 0) return;
+    // Carried out even when a refill took the entry off the window meanwhile: the item is still there
+    // in the shell, and the user chose the command.
     InvokeShellCommand(menu, command - kFirstShellCommand);
 }
 
@@ -65,11 +66,14 @@ void TFileObject::TrackFull(IContextMenu& menu, fw::ComPtr<IContextMenu2> handle
             ::TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
     }
     handler.reset();
-    if (Marked() || command == 0) return;
+    if (command == 0) return;
     if (renameId != 0 && command == renameId) {
-        BeginRename();
+        // A refill meanwhile took the entry off the window: there is no caption left to edit over.
+        if (!Marked()) BeginRename();
         return;
     }
+    // Carried out even when a refill took the entry off the window meanwhile: the item is still there in
+    // the shell, and the user chose the command.
     // The command may take the focus away (a dialog, an opened window): the menus stay while it runs.
     TCloseRefusal refusal(Container());
     InvokeShellCommand(menu, command - kFirstShellCommand);

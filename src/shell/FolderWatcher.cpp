@@ -34,7 +34,11 @@ TFolderWatcherManager::~TFolderWatcherManager() {
 
 TFolderWatcher* TFolderWatcherManager::WatchFolder(HWND window, const std::wstring& path) {
     for (TFolderWatcher* watcher : watchers_) {
-        if (watcher->Target() == window && watcher->Path() == path) return watcher;
+        if (watcher->Target() != window || watcher->Path() != path) continue;
+        if (!watcher->Finished()) return watcher;
+        // Its watch has ended (the drive went away and may be back): this activation watches afresh.
+        fw::ThreadDeleter()(watchers_.Remove(watcher));
+        break;
     }
     if (watchers_.Count() >= capacity_) fw::ThreadDeleter()(watchers_.RemoveAt(0));
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 template <class T, class Less>
@@ -24,9 +25,15 @@ void MergeSort(std::vector<T>& items, Less less) {
             std::size_t i = lo;
             std::size_t j = mid;
             std::size_t k = lo;
-            while (i < mid && j < hi) (*to)[k++] = less((*from)[j], (*from)[i]) ? (*from)[j++] : (*from)[i++];
-            while (i < mid) (*to)[k++] = (*from)[i++];
-            while (j < hi) (*to)[k++] = (*from)[j++];
+            while (i < mid && j < hi) {
+                if (less((*from)[j], (*from)[i])) {
+                    (*to)[k++] = std::move((*from)[j++]);
+                } else {
+                    (*to)[k++] = std::move((*from)[i++]);
+                }
+            }
+            while (i < mid) (*to)[k++] = std::move((*from)[i++]);
+            while (j < hi) (*to)[k++] = std::move((*from)[j++]);
         }
         std::swap(from, to);
     }

@@ -108,6 +108,11 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
 TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
     qbtest::ProgramProcess oneShot(L"-t 100 200");
     ASSERT_TRUE(oneShot.Started());
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
+    qbtest::OtherProgramWindow other;
+    ASSERT_TRUE(other.Activate());
     const auto code = oneShot.WaitForExit(15s);
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(*code, 0u);
@@ -120,7 +125,12 @@ TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
     qbtest::ProgramProcess resident(L"");
     HWND mainForm = nullptr;
     ASSERT_TRUE(qbtest::WaitUntil([&] { return (mainForm = resident.FindWindowOf(L"TMainForm")); }));
-    qbtest::ProgramProcess oneShot(L"-M");
+    qbtest::ProgramProcess oneShot(L"-t");
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
+    qbtest::OtherProgramWindow other;
+    ASSERT_TRUE(other.Activate());
     const auto code = oneShot.WaitForExit(15s);
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(*code, 0u);

@@ -64,6 +64,36 @@ HWND ProgramProcess::FindWindowOf(const wchar_t* className, const wchar_t* capti
     return search.found;
 }
 
+OtherProgramWindow::OtherProgramWindow() {
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"QbTestOtherProgram";
+    ::RegisterClassExW(&wc);
+    hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"Another program", WS_OVERLAPPEDWINDOW, 700, 600, 300,
+                              200, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+OtherProgramWindow::~OtherProgramWindow() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+bool OtherProgramWindow::Activate() {
+    if (!hwnd_) return false;
+    ::ShowWindow(hwnd_, SW_SHOW);
+    return BringToFront(hwnd_, std::chrono::milliseconds(5000));
+}
+
+bool BringToFront(HWND window, std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [window] {
+            if (::GetForegroundWindow() != window) ::SetForegroundWindow(window);
+            return ::GetForegroundWindow() == window;
+        },
+        timeout);
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[1024] = {};
     ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,

@@ -30,6 +30,25 @@ private:
     DWORD id_ = 0;
 };
 
+// What a user does to leave a program: a window of another program (this test program) comes to the
+// front. The window stays up for the life of the object.
+class OtherProgramWindow {
+public:
+    OtherProgramWindow();
+    ~OtherProgramWindow();
+    OtherProgramWindow(const OtherProgramWindow&) = delete;
+    OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+    // Brings the window to the front; true once it is the foreground window.
+    bool Activate();
+    HWND Handle() const noexcept { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Waits until `window` is the foreground window, asking for it once a while; true when it is.
+bool BringToFront(HWND window, std::chrono::milliseconds timeout);
+
 // Text of a window (GetWindowText through WM_GETTEXT, so it works across processes).
 std::wstring WindowText(HWND hwnd);
 // The child of `parent` with the given class whose text is not empty, in z order; null if none.

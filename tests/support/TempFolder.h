@@ -18,6 +18,7 @@ public:
     std::wstring Child(const std::wstring& name) const { return path_ + L"\\" + name; }
 
 private:
+    void Remove() const noexcept;
     std::wstring path_;
 };
 

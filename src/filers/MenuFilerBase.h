@@ -1,0 +1,35 @@
+// Filers: menu windows that fill themselves from the shell. TMenuFilerBase is their common base: it holds
+// the window's copy of the ShowTriangle setting and, for as long as any filer window lives, a use of the
+// shared allocator holder and of the shared folder watcher manager (made by the first filer window,
+// destroyed with the last, which stops every watcher). It opens a folder entry's subfolder as the child
+// window.
+#pragma once
+
+#include "popup/PopupBase.h"
+#include "shell/FolderWatcher.h"
+#include "shell/Malloc.h"
+
+#include "framework/SharedInstance.h"
+
+class TMenuFilerBase : public TPopupMenuBase {
+public:
+    // The program watches at most this many folders at a time.
+    static constexpr int kWatchedFolders = 2;
+
+    TMenuFilerBase(fw::Component* owner, bool showTriangle, fw::Component* adopter,
+                   const fw::FormParams& params);
+    ~TMenuFilerBase() override;
+
+    // Opens the folder of `entry` (a folder entry of this window) as the child window, placed beside this
+    // one and shown; null when no window could be made.
+    TPopupMenuBase* OpenSubFolder(TPopupButtonBase* entry) override;
+
+    bool ShowTriangle = false;
+
+    // The shared watcher manager while any filer window lives, else null.
+    static TFolderWatcherManager* Watchers() noexcept;
+
+private:
+    TMalloc::Use malloc_;
+    fw::SharedInstance<TFolderWatcherManager>::Use watchers_;
+};

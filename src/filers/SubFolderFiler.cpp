@@ -1,0 +1,191 @@
+#include "filers/SubFolderFiler.h"
+
+#include "framework/Application.h"
+#include "operations/FileButton.h"
+#include "operations/FileObject.h"
+#include "operations/FolderButton.h"
+#include "popup/StringButton.h"
+#include "shell/AttributeCache.h"
+#include "shell/ListOfItemIdList.h"
+#include "shell/MergeSort.h"
+#include "shell/ShellFolder.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr SHCONTF kListed = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
+constexpr SFGAOF kRemovableDrive = SFGAO_REMOVABLE | SFGAO_FILESYSANCESTOR;
+
+HWND AppWindow() noexcept {
+    return fw::App() ? fw::App()->Handle() : nullptr;
+}
+
+// Removable drives are asked for their attributes once per run (asking spins the drive up).
+SFGAOF AttributesOf(IShellFolder* folder, PCUITEMID_CHILD item, PCIDLIST_ABSOLUTE absolute) {
+    if (AttributeCache) {
+        const SFGAOF cached = AttributeCache->Find(absolute);
+        if ((cached & kRemovableDrive) == kRemovableDrive) return cached;
+    }
+    SFGAOF mask = 0xFFFFFFFF;
+    if (FAILED(folder->GetAttributesOf(1, &item, &mask))) mask = 0;
+    if (AttributeCache && (mask & kRemovableDrive) == kRemovableDrive) AttributeCache->Add(absolute, mask);
+    return mask;
+}
+
+std::unique_ptr<TFileObject> MakeEntry(SFGAOF mask, unique_absolute_idlist absolute,
+                                       unique_child_idlist item) {
+    if (mask & SFGAO_FOLDER) {
+        if (mask & SFGAO_REMOVABLE)
+            return std::make_unique<TRemovableFolder>(std::move(absolute), std::move(item));
+        return std::make_unique<TFolderButton>(std::move(absolute), std::move(item));
+    }
+    if (mask & SFGAO_FILESYSTEM) return std::make_unique<TFileButton>(std::move(absolute), std::move(item));
+    return std::make_unique<SpecialObjectButton>(std::move(absolute), std::move(item));
+}
+
+}  // namespace
+
+TSubFolderFiler::TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileObject& entry,
+                                 fw::Component* adopter)
+    : TMenuFilerBase(owner, showTriangle, adopter, kParams) {
+    if (const std::wstring* caption = entry.CaptionText()) SetCaption(*caption);
+    SetIcon(fw::unique_hicon(entry.GetIcon()));
+    folder_ = CopyIdList(entry.AbsoluteId());
+    Refill();
+    OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
+        if (key == VK_F5) RequestRefresh();
+        if (key == VK_ESCAPE) Close();
+    };
+    RegisterDropTarget();
+}
+
+TSubFolderFiler::~TSubFolderFiler() {
+    RevokeDropTarget();
+    // A closed window's folder is no longer watched: its change handle would keep a drive from being ejected.
+    if (TFolderWatcherManager* watchers = Watchers()) watchers->StopWatchersFor(Handle());
+}
+
+TSubFolderFiler* TSubFolderFiler::OpenFolderByPath(fw::Component* owner, const std::wstring& path,
+                                                   bool showTriangle) {
+    unique_absolute_idlist absolute = ParseDisplayPath(path);
+    if (!absolute) return nullptr;
+    unique_child_idlist last = LastItemOf(absolute.get());
+    const unique_absolute_idlist parent = ParentIdList(absolute.get());
+    if (!last || !parent) return nullptr;
+    // A stand-in for the folder entry a submenu would open from: it gives the window its folder, caption
+    // and icon, and goes once the window is made.
+    TFileObject stand(std::move(absolute), std::move(last));
+    const TShellFolder folder(parent.get());
+    STRRET reply{};
+    if (folder && SUCCEEDED(folder->GetDisplayNameOf(stand.RelativeId(), SHGDN_NORMAL, &reply))) {
+        stand.SetCaption(StrRetToString(reply, stand.RelativeId()));
+    }
+    return new TSubFolderFiler(owner, showTriangle, stand, owner);
+}
+
+void TSubFolderFiler::RequestRefresh() {
+    ::PostMessageW(Handle(), kFolderChanged, 0, 0);
+}
+
+LRESULT TSubFolderFiler::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kFolderChanged) {
+        // A burst of changes (an unzip, a drop of many files) queues one message per change: one refill
+        // answers them all, and the user's keys and clicks are not kept waiting behind a queue of refills.
+        DropQueuedMessages(kFolderChanged);
+        Refill();
+    }
+    return TMenuFilerBase::WndProc(msg, wParam, lParam);
+}
+
+void TSubFolderFiler::Activated(bool active) {
+    TMenuFilerBase::Activated(active);
+    if (!active || !folder_) return;
+    wchar_t path[MAX_PATH];
+    // Folders without a file-system path (virtual folders of the shell) are never watched.
+    if (!::SHGetPathFromIDListW(folder_.get(), path)) return;
+    if (TFolderWatcherManager* watchers = Watchers()) watchers->WatchFolder(Handle(), path);
+}
+
+void TSubFolderFiler::AddPlaceholder(const wchar_t* caption) {
+    auto* label = new TLabel;
+    label->SetCaption(caption);
+    ButtonManager->AddEntry(label);
+    ButtonManager->FitOwnerWindow();
+}
+
+void TSubFolderFiler::Refill() {
+    if (!folder_) return;
+    ButtonManager->ClearEntries();
+    const TShellFolder folder(folder_.get());
+    if (!folder) return;  // the window stays empty
+    fw::ComPtr<IEnumIDList> items;
+    const HRESULT listed = folder->EnumObjects(AppWindow(), kListed, items.put());
+    if (FAILED(listed)) {
+        AddPlaceholder(kNoAccess);
+        return;
+    }
+    std::vector<std::unique_ptr<TFileObject>> entries;
+    PITEMID_CHILD raw = nullptr;
+    // Success without an enumerator is an empty listing.
+    while (items && items->Next(1, &raw, nullptr) == S_OK) {
+        unique_child_idlist item = AdoptIdList(raw);
+        STRRET reply{};
+        if (FAILED(folder->GetDisplayNameOf(item.get(), SHGDN_NORMAL, &reply))) continue;
+        const std::wstring name = StrRetToString(reply, item.get());
+        unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), item.get());
+        if (!absolute) continue;
+        const SFGAOF mask = AttributesOf(folder.Folder(), item.get(), absolute.get());
+        // File data only for plain files and folders, never for drives and the folders above them.
+        WIN32_FIND_DATAW data{};
+        const bool haveData = (mask & SFGAO_FILESYSTEM) && !(mask & SFGAO_FILESYSANCESTOR) &&
+                              SUCCEEDED(::SHGetDataFromIDListW(folder.Folder(), item.get(), SHGDFIL_FINDDATA,
+                                                               &data, sizeof(data)));
+        std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(item));
+        if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(1);
+        entry->SetCaption(name);
+        entry->SetAttributes(mask);
+        if (haveData) entry->SetFileAttributes(data.dwFileAttributes);
+        entries.push_back(std::move(entry));
+    }
+    items.reset();
+    if (entries.empty()) {
+        AddPlaceholder(kNothing);
+        return;
+    }
+    // The folder's own order: the low 16 bits of CompareIDs, read as a signed number.
+    IShellFolder* order = folder.Folder();
+    MergeSort(entries, [order](const std::unique_ptr<TFileObject>& a, const std::unique_ptr<TFileObject>& b) {
+        const HRESULT r = order->CompareIDs(0, a->RelativeId(), b->RelativeId());
+        return static_cast<short>(HRESULT_CODE(r)) < 0;
+    });
+    for (auto& entry : entries) ButtonManager->AddEntry(entry.release());
+    ButtonManager->FinishLayout();
+    FitHeightToWorkArea(this);
+}
+
+void TSubFolderFiler::RegisterDropTarget() {
+    RevokeDropTarget();
+    const unique_absolute_idlist parentList = ParentIdList(folder_.get());
+    const unique_child_idlist last = LastItemOf(folder_.get());
+    const TShellFolder parent(parentList.get());
+    if (!parent || !last) return;
+    PCUITEMID_CHILD items[] = {last.get()};
+    // Dropped files go to the folder exactly as the shell would drop them onto it.
+    if (FAILED(parent->GetUIObjectOf(Handle(), 1, items, IID_IDropTarget, nullptr, dropTarget_.put_void())) ||
+        !dropTarget_) {
+        dropTarget_.reset();
+        return;
+    }
+    dropRegistered_ = SUCCEEDED(::RegisterDragDrop(Handle(), dropTarget_.get()));
+}
+
+void TSubFolderFiler::RevokeDropTarget() noexcept {
+    if (dropRegistered_ && Handle()) ::RevokeDragDrop(Handle());
+    dropRegistered_ = false;
+    dropTarget_.reset();
+}

@@ -1,0 +1,54 @@
+// The window of one shell folder: every submenu of the cascade is one, and a start with a folder path
+// opens one directly. It lists the folder's items (hidden ones included) in the folder's own order, each
+// coloured by its attributes; "(なし)" when there is nothing to list, "アクセスできません" when the folder
+// cannot be listed. It refills when the folder changes on disk (the watcher's message, at most one refill
+// for a burst of changes) and on F5, and it hands files dropped on it to the folder's own drop target.
+#pragma once
+
+#include "filers/MenuFilerBase.h"
+#include "framework/ComPtr.h"
+#include "shell/IdList.h"
+
+#include <oleidl.h>
+
+#include <string>
+
+class TFileObject;
+
+class TSubFolderFiler : public TMenuFilerBase {
+public:
+    static constexpr fw::FormParams kParams{L"TSubFolderFiler"};
+    static constexpr wchar_t kNothing[] = L"(なし)";
+    static constexpr wchar_t kNoAccess[] = L"アクセスできません";
+
+    // A window on the folder that `entry` stands for, filled, hidden; the caption and icon are the entry's.
+    TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileObject& entry, fw::Component* adopter);
+    ~TSubFolderFiler() override;
+
+    // A window on the folder named by a path or shell name, owned and adopted by `owner`; null when the
+    // text names nothing.
+    static TSubFolderFiler* OpenFolderByPath(fw::Component* owner, const std::wstring& path,
+                                             bool showTriangle);
+
+    // Asks for a refill through the window's queue (so it never runs inside another refill).
+    virtual void RequestRefresh();
+    // Lists the folder again, from scratch.
+    void Refill();
+
+    PCIDLIST_ABSOLUTE Folder() const noexcept { return folder_.get(); }
+    // The folder's own drop target, registered for this window (null when the folder offers none).
+    IDropTarget* DropTarget() const noexcept { return dropTarget_.get(); }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Activated(bool active) override;
+
+private:
+    void AddPlaceholder(const wchar_t* caption);
+    void RegisterDropTarget();
+    void RevokeDropTarget() noexcept;
+
+    unique_absolute_idlist folder_;
+    fw::ComPtr<IDropTarget> dropTarget_;
+    bool dropRegistered_ = false;
+};

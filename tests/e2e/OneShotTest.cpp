@@ -1,0 +1,57 @@
+// One-shot starts as a shortcut makes them: the folder's menu opens at the given point with the folder's
+// name as its caption, and the program ends when the user switches to another program.
+#include "support/Process.h"
+#include "support/TempFolder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class OneShot : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(qbtest::ProgramPath().empty()); }
+};
+
+TEST_F(OneShot, AFolderMenuOpensAtTheGivenPointAndTheProgramEndsWhenAnotherProgramIsActivated) {
+    const qbtest::TempFolder folder(L"one shot メニュー");
+    const std::wstring file = folder.Child(L"メモ.txt");
+    ::CloseHandle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::wstring name = folder.Path().substr(folder.Path().find_last_of(L'\\') + 1);
+
+    qbtest::ProgramProcess oneShot(L"-d \"" + folder.Path() + L"\" 10 20");
+    ASSERT_TRUE(oneShot.Started());
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TSubFolderFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    EXPECT_EQ(qbtest::WindowText(menu), name);
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    qbtest::SaveScreenshot(r, qbtest::OutputFolder() + L"\\one-shot-folder.bmp");
+
+    // Switching to the program's own menu window changes nothing; switching to another program ends it.
+    ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
+    qbtest::PumpFor(300ms);
+    EXPECT_TRUE(oneShot.Running());
+    qbtest::OtherProgramWindow other;
+    ASSERT_TRUE(other.Activate());
+    const auto code = oneShot.WaitForExit(15s);
+    ASSERT_TRUE(code.has_value()) << "the one-shot program went on after the user left it";
+    EXPECT_EQ(*code, 0u);
+}
+
+TEST_F(OneShot, APathThatNamesNothingEndsTheProgramAtOnce) {
+    qbtest::ProgramProcess oneShot(L"-d \"C:\\どこにもない\\フォルダ\" 10 20");
+    ASSERT_TRUE(oneShot.Started());
+    const auto code = oneShot.WaitForExit(15s);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0u);
+}
+
+}  // namespace
