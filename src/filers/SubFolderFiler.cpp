@@ -1,6 +1,7 @@
 #include "filers/SubFolderFiler.h"
 
 #include "framework/Application.h"
+#include "framework/Edit.h"
 #include "operations/FileButton.h"
 #include "operations/FileObject.h"
 #include "operations/FolderButton.h"
@@ -97,7 +98,7 @@ LRESULT TSubFolderFiler::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // A burst of changes (an unzip, a drop of many files) queues one message per change: one refill
         // answers them all, and the user's keys and clicks are not kept waiting behind a queue of refills.
         DropQueuedMessages(kFolderChanged);
-        Refill();
+        RefillWhenIdle();
     }
     return TMenuFilerBase::WndProc(msg, wParam, lParam);
 }
@@ -109,6 +110,32 @@ void TSubFolderFiler::Activated(bool active) {
     // Folders without a file-system path (virtual folders of the shell) are never watched.
     if (!::SHGetPathFromIDListW(folder_.get(), path)) return;
     if (TFolderWatcherManager* watchers = Watchers()) watchers->WatchFolder(Handle(), path);
+}
+
+bool TSubFolderFiler::EntryBusy() const {
+    // The mouse routing holds the container while an entry's handler runs (a context menu is tracked
+    // inside the right button's release); an open rename box belongs to the container too.
+    if (ButtonManager->HandlerDepth() > 0) return true;
+    for (int i = 0; i < ButtonManager->ComponentCount(); ++i) {
+        const auto* box = dynamic_cast<const fw::Edit*>(ButtonManager->Components(i));
+        if (box && box->Visible()) return true;
+    }
+    return false;
+}
+
+void TSubFolderFiler::RefillWhenIdle() {
+    if (!EntryBusy()) {
+        if (refillLater_) refillLater_->SetEnabled(false);
+        Refill();
+        return;
+    }
+    // The entry the user works with stays until the step ends; then the window shows the new content.
+    if (!refillLater_) {
+        refillLater_ = new fw::Timer(this);
+        refillLater_->SetInterval(100);
+        refillLater_->OnTimer = [this](fw::Timer&) { RefillWhenIdle(); };
+    }
+    refillLater_->SetEnabled(true);
 }
 
 void TSubFolderFiler::AddPlaceholder(const wchar_t* caption) {

@@ -7,6 +7,7 @@
 
 #include "filers/MenuFilerBase.h"
 #include "framework/ComPtr.h"
+#include "framework/Timer.h"
 #include "shell/IdList.h"
 
 #include <oleidl.h>
@@ -44,6 +45,11 @@ protected:
     void Activated(bool active) override;
 
 private:
+    // Whether one of the window's entries is in a step that must not lose it: a context menu, the
+    // command it runs, an open rename box.
+    bool EntryBusy() const;
+    // Refills now, or as soon as no entry is busy any more.
+    void RefillWhenIdle();
     void AddPlaceholder(const wchar_t* caption);
     void RegisterDropTarget();
     void RevokeDropTarget() noexcept;
@@ -51,4 +57,5 @@ private:
     unique_absolute_idlist folder_;
     fw::ComPtr<IDropTarget> dropTarget_;
     bool dropRegistered_ = false;
+    fw::Timer* refillLater_ = nullptr;  // owned by the window; checks again while an entry is busy
 };

@@ -1,0 +1,85 @@
+// The main form of a one-shot start: its one menu, and the rule that ends the program when the user
+// leaves it, but not when a window of the program's own comes to the front (a properties sheet that the
+// shell runs on a thread of ours).
+#include "app/CommandLineParser.h"
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "popup/PopupBase.h"
+#include "support/Process.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+HWND FindOwnWindow(const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        HWND found;
+    } search{className, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t cls[64];
+            ::GetClassNameW(w, cls, 64);
+            if (std::wstring(cls) != s->className || !::IsWindowVisible(w)) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToTheFront) {
+    TCommandLineParser parser(L"-t 60 60");
+    CommandLineParser = &parser;
+    auto* form = new TMainForm(nullptr);
+    int closes = 0;
+    form->OnClose = [&](fw::Form&, fw::CloseAction& action) {
+        ++closes;
+        action = fw::CloseAction::None;
+    };
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = FindOwnWindow(L"TRootMenuFiler")) != nullptr; }));
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.top, 60);
+    ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
+    ASSERT_TRUE(qbtest::WaitUntil([] { return fw::App()->Active(); }));
+
+    std::atomic<HWND> sheet{nullptr};
+    std::atomic<bool> done{false};
+    std::thread shellThread([&] {
+        HWND w = ::CreateWindowExW(0, L"STATIC", L"プロパティ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                                   200, 100, nullptr, nullptr, nullptr, nullptr);
+        sheet = w;
+        while (!done) {
+            MSG msg;
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+            ::Sleep(5);
+        }
+        ::DestroyWindow(w);
+    });
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return sheet.load() != nullptr; }));
+    EXPECT_TRUE(qbtest::BringToFront(sheet, 5s));
+    // The program's thread hears that it lost activation, and keeps its menu.
+    EXPECT_TRUE(qbtest::WaitUntil([] { return !fw::App()->Active(); }, 3s));
+    qbtest::PumpFor(300ms);
+    EXPECT_EQ(closes, 0) << "a window of the program's own ended the one-shot run";
+    EXPECT_TRUE(::IsWindowVisible(menu));
+
+    done = true;
+    shellThread.join();
+    form->Free();
+    CommandLineParser = nullptr;
+    qbtest::PumpFor(50ms);
+}
+
+}  // namespace
