@@ -86,6 +86,9 @@ TEST_F(FolderWindow, ListsItsFolderInTheFoldersOwnOrderWithEntryKindsColoursAndP
         EXPECT_EQ(w->Caption(), folder_->Path().substr(folder_->Path().rfind(L'\\') + 1));
         TPopupButtonManager& m = *w->ButtonManager;
         ASSERT_EQ(m.EntryCount(), 10) << "hidden and system files are listed too";
+        // Files dropped on the window go to the folder's own drop target, registered for the window.
+        ASSERT_NE(w->DropTarget(), nullptr);
+        EXPECT_EQ(::RegisterDragDrop(w->Handle(), w->DropTarget()), DRAGDROP_E_ALREADYREGISTERED);
 
         // In the folder's own order, each of its kind.
         {
