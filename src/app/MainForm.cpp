@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/CommandLineParser.h"
+#include "app/QuillbrookMain.h"
 #include "filers/RootMenuFiler.h"
 #include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
@@ -98,8 +99,11 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TMainForm::WMQueryEndSession() {
-    // Stored whatever NoSave says: a one-shot run that is ended by log-off keeps its settings too.
-    if (DataConserver) DataConserver->SaveSettings();
+    // Stored whatever NoSave says: a one-shot run that is ended by log-off keeps its settings too, unless
+    // a resident copy runs: that one stores what the user changed during the session, and a one-shot copy
+    // answering after it would overwrite that with what it read at its start.
+    const bool oneShot = CommandLineParser && CommandLineParser->HasOption();
+    if (DataConserver && !(oneShot && ResidentCopyRunning())) DataConserver->SaveSettings();
     return 1;
 }
 

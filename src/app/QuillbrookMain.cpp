@@ -19,7 +19,6 @@ namespace {
 // The single-instance mutex: its name stays taken until the process ends, after the settings are stored.
 fw::unique_mutex g_instanceMutex;
 
-constexpr wchar_t kMutexName[] = L"QuillbrookMutex";
 constexpr wchar_t kCaption[] = L"Quillbrook";
 constexpr wchar_t kAlreadyRunning[] = L"Quillbrookはすでに起動しています。";
 constexpr wchar_t kNoMutex[] = L"2重起動の防止ができません。\r\n2重に起動しないよう注意してください。";
@@ -31,19 +30,29 @@ int ShowMessage(const wchar_t* text) {
 
 }  // namespace
 
+bool ResidentCopyRunning() noexcept {
+    fw::unique_mutex running(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    return static_cast<bool>(running) || ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 int QuillbrookMain(const std::wstring& commandLine) {
     auto parser = std::make_unique<TCommandLineParser>(commandLine);
     CommandLineParser = parser.get();
     if (parser->HasOption() && DataConserver) DataConserver->NoSave = true;
 
     if (!parser->HasOption()) {
-        if (HANDLE running = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
-            ::CloseHandle(running);
+        // One step: creating the mutex tells whether it existed, so two copies started at the same moment
+        // cannot both find it missing and both stay.
+        g_instanceMutex.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
+        const DWORD created = ::GetLastError();
+        // A copy in another security context makes the name exist without granting us access to it.
+        if ((g_instanceMutex && created == ERROR_ALREADY_EXISTS) ||
+            (!g_instanceMutex && created == ERROR_ACCESS_DENIED)) {
+            g_instanceMutex.reset();
             ShowMessage(kAlreadyRunning);
             CommandLineParser = nullptr;
             return 0;
         }
-        g_instanceMutex.reset(::CreateMutexW(nullptr, FALSE, kMutexName));
         if (!g_instanceMutex) ShowMessage(kNoMutex);
     }
 

@@ -6,3 +6,8 @@
 #include <string>
 
 int QuillbrookMain(const std::wstring& commandLine);
+
+// The single-instance mutex of the resident copy.
+inline constexpr wchar_t kInstanceMutexName[] = L"QuillbrookMutex";
+// Whether a resident copy runs now (its mutex exists).
+bool ResidentCopyRunning() noexcept;

@@ -1,5 +1,6 @@
 // One-shot starts as a shortcut makes them: the folder's menu opens at the given point with the folder's
 // name as its caption, and the program ends when the user switches to another program.
+#include "framework/Registry.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
@@ -12,10 +13,60 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr wchar_t kKey[] = L"Software\\Quillbrook";
+
+bool Stored(const wchar_t* name) {
+    return ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
 class OneShot : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(qbtest::ProgramPath().empty()); }
+    void SetUp() override {
+        ASSERT_FALSE(qbtest::ProgramPath().empty());
+        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+    }
+    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+
+    // Starts a one-shot copy with the root menu and waits for its hidden main form.
+    static HWND StartRootMenu(qbtest::ProgramProcess& process) {
+        HWND main = nullptr;
+        qbtest::WaitUntil(
+            [&] {
+                return (main = process.FindWindowOf(L"TMainForm")) && process.FindWindowOf(L"TRootMenuFiler");
+            },
+            15s);
+        return main;
+    }
 };
+
+TEST_F(OneShot, AtLogOffAOneShotCopyStoresItsSettingsOnlyWhenNoResidentCopyRuns) {
+    {
+        qbtest::ProgramProcess alone(L"-t");
+        HWND main = StartRootMenu(alone);
+        ASSERT_NE(main, nullptr);
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+        EXPECT_EQ(answer, 1u);
+        EXPECT_TRUE(Stored(L"DelayTime")) << "log-off during a one-shot run alone stores the settings";
+    }
+    fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+    qbtest::ProgramProcess resident(L"");
+    HWND residentMain = nullptr;
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return (residentMain = resident.FindWindowOf(L"TMainForm")) != nullptr; }));
+    {
+        qbtest::ProgramProcess beside(L"-t");
+        HWND main = StartRootMenu(beside);
+        ASSERT_NE(main, nullptr);
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+        EXPECT_EQ(answer, 1u);
+        EXPECT_FALSE(Stored(L"DelayTime")) << "the one-shot copy overwrote the resident copy's settings";
+    }
+    ::PostMessageW(residentMain, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+}
 
 TEST_F(OneShot, AFolderMenuOpensAtTheGivenPointAndTheProgramEndsWhenAnotherProgramIsActivated) {
     const qbtest::TempFolder folder(L"one shot メニュー");
