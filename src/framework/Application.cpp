@@ -4,6 +4,8 @@
 #include "framework/Messages.h"
 #include "framework/TextConv.h"
 
+#include <shellapi.h>
+
 namespace fw {
 
 Application* Application::instance_ = nullptr;
@@ -110,6 +112,65 @@ void Application::ShowException(const std::exception& e) noexcept {
 
 int Application::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
     return ::MessageBoxW(Handle(), text.c_str(), caption.c_str(), flags);
+}
+
+namespace {
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::wstring Application::HelpDocument() const {
+    if (helpFile_.empty()) return {};
+    std::wstring name = helpFile_;
+    if (name.find_first_of(L"\\/:") == std::wstring::npos) name = ProgramFolder() + name;
+    const auto dot = name.find_last_of(L'.');
+    const auto slash = name.find_last_of(L"\\/");
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) name.resize(dot);
+    return name + L".html";
+}
+
+std::wstring Application::HelpDocumentAddress(int context) const {
+    std::wstring address = L"file:///" + HelpDocument();
+    for (auto& c : address) {
+        if (c == L'\\') c = L'/';
+    }
+    return address + L"#context-" + std::to_wstring(context);
+}
+
+bool Application::HelpContext(int context) {
+    std::wstring helpFile = helpFile_;
+    if (helpFile.find_first_of(L"\\/:") == std::wstring::npos) helpFile = ProgramFolder() + helpFile;
+    wchar_t windows[MAX_PATH] = {};
+    const UINT n = ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const bool viewer = n > 0 && n < MAX_PATH && FileExists(std::wstring(windows) + L"\\winhlp32.exe");
+    if (viewer && FileExists(helpFile) &&
+        ::WinHelpW(Handle(), helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context))) {
+        return true;
+    }
+    if (!FileExists(HelpDocument())) return false;
+    // The section for the context comes first in the document, so a browser that drops the address's
+    // fragment still opens it there.
+    const std::wstring address = HelpDocumentAddress(context);
+    return reinterpret_cast<INT_PTR>(
+               ::ShellExecuteW(Handle(), L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 void Application::BringLastActivePopupToFront() {

@@ -38,6 +38,14 @@ public:
     void SetTitle(const std::wstring& title);
     const std::wstring& HelpFile() const noexcept { return helpFile_; }
     void SetHelpFile(const std::wstring& file) { helpFile_ = file; }
+    // Shows help for a context of the help file. The old help viewer is no longer part of Windows: where
+    // it or the help file is missing, a document of the same name ending in .html beside the program is
+    // opened at the section for the context (id "context-N"). False when neither can be shown.
+    bool HelpContext(int context);
+    // The document HelpContext opens when the old viewer cannot: its full path, and the address with the
+    // context's section.
+    std::wstring HelpDocument() const;
+    std::wstring HelpDocumentAddress(int context) const;
     bool ShowMainForm = true;
 
     // Creates a form owned by the application; the first one becomes the main form. The form's own
