@@ -3,14 +3,6 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 
-namespace {
-
-int ScrollPosition(fw::FormScrollBar& bar) {
-    return bar.IsShowing() ? bar.Position() : 0;
-}
-
-}  // namespace
-
 TEditCaptionButton::~TEditCaptionButton() {
     FreeEditBox();
 }
@@ -36,10 +28,8 @@ void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text) {
     FreeEditBox();
     auto* box = new fw::Edit(container, *window);
     EditBox = box;
-    // Entry coordinates are the container's; scrolling has moved the container, not the entries.
-    const int left = x + Left() - ScrollPosition(window->HorzScrollBar());
-    const int top = y + Top() - ScrollPosition(window->VertScrollBar());
-    box->SetBounds(left, top, box->Width(), box->Height());
+    const POINT at = WindowPoint(x, y);
+    box->SetBounds(at.x, at.y, box->Width(), box->Height());
     box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState) { EditKeyDown(key); };
     box->SetText(text);
     box->SetCtl3D(false);

@@ -7,6 +7,14 @@ TPopupMenuBase* TPopupButton::MenuWindow() const {
     return Container() ? Container()->OwnerWindow() : nullptr;
 }
 
+POINT TPopupButton::WindowPoint(int x, int y) const {
+    TPopupMenuBase* window = MenuWindow();
+    // Entry coordinates are the container's; scrolling has moved the container, not the entries.
+    const auto position = [](fw::FormScrollBar& bar) { return bar.IsShowing() ? bar.Position() : 0; };
+    return POINT{x + Left() - position(window->HorzScrollBar()),
+                 y + Top() - position(window->VertScrollBar())};
+}
+
 void TPopupButton::Paint() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) return;

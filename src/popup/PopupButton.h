@@ -27,4 +27,7 @@ protected:
     void PaintTriangle();
     // The menu window that holds this entry's container, if any.
     class TPopupMenuBase* MenuWindow() const;
+    // A point given relative to the entry, in the client coordinates of the menu window (where controls
+    // laid over the entry live); the window must exist.
+    POINT WindowPoint(int x, int y) const;
 };

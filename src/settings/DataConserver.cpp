@@ -1,6 +1,7 @@
 #include "settings/DataConserver.h"
 
 #include "framework/Registry.h"
+#include "framework/TextConv.h"
 
 #include <windows.h>
 
@@ -74,6 +75,38 @@ void TDataConserver::SaveSettings() const {
         reg.WriteString(L"ButtonFaceBmp", ButtonFaceBmp);
 }
 
+void TDataConserver::ApplyDelayTime(const std::wstring& text) {
+    fw::TryParseInt32(text, DelayTime);
+}
+
+void TDataConserver::ApplyOffsetX(const std::wstring& text) {
+    fw::TryParseInt32(text, OffsetX);
+}
+
+void TDataConserver::ApplyOffsetY(const std::wstring& text) {
+    fw::TryParseInt32(text, OffsetY);
+}
+
+void TDataConserver::ApplyHotKey(int key, int modifiers) {
+    // The hotkey field reports every key on its way to a combination (Ctrl alone, then Ctrl + Shift):
+    // only a finished, usable one replaces the stored pair.
+    if (!IsUsableHotKey(key, modifiers)) return;
+    HotKey1 = key;
+    HotKey2 = modifiers;
+}
+
+void TDataConserver::ApplyHideWhenDeactivate(bool value) {
+    HideWhenDeactivate = value;
+}
+
+void TDataConserver::ApplyShowTriangle(bool value) {
+    ShowTriangle = value;
+}
+
+void TDataConserver::ApplyButtonFaceBmp(const std::wstring& path) {
+    ButtonFaceBmp = path;
+}
+
 void TDataConserver::WriteInstallFolder() const {
     // The full path of the executable file itself; long paths are read in a growing buffer.
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -121,4 +154,29 @@ std::wstring HotKeyText(unsigned short key, fw::ShiftState shift) {
     const std::wstring name = KeyName(key);
     if (!text.empty()) text += L" + ";
     return text + name;
+}
+
+bool IsUsableHotKey(int key, int modifiers) noexcept {
+    constexpr int kModifierFlags = MOD_SHIFT | MOD_ALT | MOD_CONTROL | MOD_WIN;
+    // Anything outside the four flags or outside the virtual-key range is no combination a user pressed.
+    if ((modifiers & ~kModifierFlags) != 0 || key <= 0 || key > 0xFE) return false;
+    switch (key) {
+        case VK_SHIFT:
+        case VK_CONTROL:
+        case VK_MENU:
+        case VK_LSHIFT:
+        case VK_RSHIFT:
+        case VK_LCONTROL:
+        case VK_RCONTROL:
+        case VK_LMENU:
+        case VK_RMENU:
+        case VK_LWIN:
+        case VK_RWIN:
+            return false;
+        default:
+            break;
+    }
+    if (key >= VK_F1 && key <= VK_F24) return true;
+    // Shift alone would take a character away from typing everywhere.
+    return (modifiers & (MOD_ALT | MOD_CONTROL | MOD_WIN)) != 0;
 }

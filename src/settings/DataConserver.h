@@ -24,6 +24,19 @@ public:
     // Records the executable's full path as InstallFolder; failures are ignored.
     void WriteInstallFolder() const;
 
+    // Updates from the settings menu. They take values, not the menu's rows, and keep the previous value
+    // when the new one is unusable: numbers are signed decimal text (what does not convert is ignored,
+    // so a half-typed field never stores), and a hotkey is stored only when it can be a hotkey at all.
+    // The Active pair is what was registered at start; these change only the pair stored at the end.
+    void ApplyDelayTime(const std::wstring& text);
+    void ApplyOffsetX(const std::wstring& text);
+    void ApplyOffsetY(const std::wstring& text);
+    void ApplyHotKey(int key, int modifiers);
+    void ApplyHideWhenDeactivate(bool value);
+    void ApplyShowTriangle(bool value);
+    // Stored as given: the picture is checked when it is loaded.
+    void ApplyButtonFaceBmp(const std::wstring& path);
+
     bool NoSave = false;
     int DelayTime = 200;
     int OffsetX = 0;
@@ -46,3 +59,6 @@ fw::ShiftState ModifiersToShiftState(int modifiers) noexcept;
 std::wstring KeyName(int key);
 // "Shift + Alt + Ctrl + key", in that order whatever order the keys were pressed in.
 std::wstring HotKeyText(unsigned short key, fw::ShiftState shift);
+// Whether a virtual key with MOD_ flags can serve as the program's hotkey: Ctrl, Alt or Win (Shift may come
+// along) with a key that is no modifier key itself, or a function key F1-F24 with or without modifiers.
+bool IsUsableHotKey(int key, int modifiers) noexcept;

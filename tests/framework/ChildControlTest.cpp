@@ -3,14 +3,13 @@
 #include "framework/Buttons.h"
 #include "framework/Edit.h"
 #include "framework/Form.h"
+#include "support/DropFiles.h"
 #include "support/ScreenGrab.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -100,25 +99,6 @@ protected:
     }
 };
 
-// The shell's drop handle: a DROPFILES header followed by the wide paths, each ended by a null, and
-// one more null at the end.
-HDROP MakeDrop(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
-    for (const auto& p : paths) chars += p.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* out = reinterpret_cast<wchar_t*>(header + 1);
-    for (const auto& p : paths) {
-        std::memcpy(out, p.c_str(), (p.size() + 1) * sizeof(wchar_t));
-        out += p.size() + 1;
-    }
-    *out = L'\0';
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 TEST(ChildControl, DroppedFilesReachTheControlsOwnWindowProcedure) {
     fw::Form form(nullptr);
     auto* button = new DropButton(&form, form);
@@ -126,7 +106,7 @@ TEST(ChildControl, DroppedFilesReachTheControlsOwnWindowProcedure) {
     EXPECT_TRUE(::GetWindowLongPtrW(button->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
     const std::vector<std::wstring> paths{L"C:\\壁紙\\夕焼け.bmp", L"D:\\写真 2024\\海.bmp"};
-    HDROP drop = MakeDrop(paths);
+    HDROP drop = qbtest::MakeDrop(paths);
     ASSERT_TRUE(::PostMessageW(button->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0));
     ASSERT_TRUE(qbtest::WaitUntil([&] { return button->finished != nullptr; }));
     EXPECT_EQ(button->dropped, paths);

@@ -1,0 +1,72 @@
+#include "dialogs/CheckBoxButton.h"
+
+#include "popup/PopupBase.h"
+#include "popup/PopupButtonManager.h"
+
+#include <utility>
+
+TCheckBoxButton::TCheckBoxButton(std::wstring caption, bool checked)
+    : Checked(checked), Caption(std::move(caption)) {}
+
+TCheckBoxButton::~TCheckBoxButton() {
+    FreeBox();
+}
+
+void TCheckBoxButton::WillFreeLater() noexcept {
+    TPopupButton::WillFreeLater();
+    // The row has left its window; the container may go before the row does, taking the box with it.
+    FreeBox();
+}
+
+void TCheckBoxButton::FreeBox() noexcept {
+    if (fw::CheckBox* box = std::exchange(CheckBox, nullptr)) box->Free();
+}
+
+void TCheckBoxButton::Attach(TPopupButtonManager* container) {
+    TPopupButton::Attach(container);
+    TPopupMenuBase* window = MenuWindow();
+    if (!container || !window || CheckBox) return;
+    auto* box = new fw::CheckBox(container, *window);
+    CheckBox = box;
+    box->SetFont(GetFont());
+    box->SetText(Caption);
+    // Set before the handler, so the starting tick is not reported as a change.
+    box->SetChecked(Checked);
+    box->OnClick = [this](fw::CheckBox& sender) { Toggled(sender.Checked()); };
+}
+
+void TCheckBoxButton::Measure() {
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas || !CheckBox) return;
+    canvas->GetFont().Assign(GetFont());
+    CheckBox->SetWidth(canvas->TextWidth(Caption) + ExtraWidth);
+    SetWidth(CheckBox->Width());
+    SetHeight(CheckBox->Height());
+    PlaceBox();
+}
+
+TPopupButtonBase& TCheckBoxButton::SetLeft(int v) {
+    TPopupButton::SetLeft(v);
+    PlaceBox();
+    return *this;
+}
+
+TPopupButtonBase& TCheckBoxButton::SetTop(int v) {
+    TPopupButton::SetTop(v);
+    PlaceBox();
+    return *this;
+}
+
+void TCheckBoxButton::PlaceBox() {
+    if (!CheckBox || !MenuWindow()) return;
+    const POINT at = WindowPoint(0, 0);
+    CheckBox->SetBounds(at.x, at.y, CheckBox->Width(), CheckBox->Height());
+}
+
+void TCheckBoxButton::Toggled(bool checked) {
+    // Called from the box, outside the mouse routing: the listener may free the row or its window.
+    TEntryScope scope(*this);
+    if (Marked()) return;
+    Checked = checked;
+    if (OnValueChange) OnValueChange(*this);
+}

@@ -1,0 +1,34 @@
+// A settings row that is a check box. The box is a component of the row's container and a child window
+// of its menu window, placed over the row and moved with it; it goes when the row goes.
+#pragma once
+
+#include "framework/Buttons.h"
+#include "popup/PopupButton.h"
+
+#include <functional>
+#include <string>
+
+class TCheckBoxButton : public virtual TPopupButton {
+public:
+    TCheckBoxButton(std::wstring caption, bool checked);
+    ~TCheckBoxButton() override;
+
+    void Attach(TPopupButtonManager* container) override;
+    void Measure() override;
+    TPopupButtonBase& SetLeft(int v) override;
+    TPopupButtonBase& SetTop(int v) override;
+
+    bool Checked;                      // the tick, kept up to date with the box
+    fw::CheckBox* CheckBox = nullptr;  // owned by the container (as component owner); made on Attach
+    std::wstring Caption;
+    int ExtraWidth = 25;  // the box and its gap, beside the caption's text
+    std::function<void(TCheckBoxButton& sender)> OnValueChange;
+
+protected:
+    void WillFreeLater() noexcept override;
+
+private:
+    void PlaceBox();
+    void Toggled(bool checked);
+    void FreeBox() noexcept;
+};

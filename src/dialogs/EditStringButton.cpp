@@ -1,0 +1,264 @@
+#include "dialogs/EditStringButton.h"
+
+#include "popup/PopupBase.h"
+#include "popup/PopupButtonManager.h"
+#include "settings/DataConserver.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr int kStringFieldWidth = 36;
+constexpr int kHotkeyFieldWidth = 150;
+constexpr int kFileFieldWidth = 280;
+constexpr int kBrowseWidth = 36;
+constexpr int kBrowseHeight = 18;
+
+constexpr fw::ShiftState kModifierKeys = fw::ssShift | fw::ssAlt | fw::ssCtrl;
+
+// Whether a face bitmap is drawn behind the entries.
+bool FaceLoaded() {
+    const fw::Bitmap* face = ButtonFace();
+    return face && !face->Empty();
+}
+
+template <class T>
+void FreeControl(T*& control) noexcept {
+    if (T* c = std::exchange(control, nullptr)) c->Free();
+}
+
+}  // namespace
+
+// ---- TEditStringButton
+
+TEditStringButton::TEditStringButton(std::wstring prefix, std::wstring editText, std::wstring suffix)
+    : Prefix(std::move(prefix)), EditText(std::move(editText)), Suffix(std::move(suffix)) {}
+
+void TEditStringButton::Attach(TPopupButtonManager* container) {
+    TEditCaptionButton::Attach(container);
+    TPopupMenuBase* window = MenuWindow();
+    if (!container || !window || EditBox) return;
+    auto* box = new fw::Edit(container, *window);
+    EditBox = box;
+    box->SetColor(fw::clBtnFace);
+    box->SetWidth(kStringFieldWidth);
+    // The starting text is no change: the handler comes after it.
+    box->SetText(EditText);
+    box->OnChange = [this](fw::Edit& sender) {
+        EditText = sender.Text();
+        ValueChanged();
+    };
+    box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState shift) { FieldKeyDown(key, shift); };
+    box->SetCtl3D(false);
+}
+
+SIZE TEditStringButton::ControlSize() const {
+    return EditBox ? SIZE{EditBox->Width(), EditBox->Height()} : SIZE{};
+}
+
+void TEditStringButton::Measure() {
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas || !EditBox) return;
+    canvas->GetFont().Assign(GetFont());
+    const SIZE prefix = canvas->TextExtent(Prefix);
+    const SIZE suffix = canvas->TextExtent(Suffix);
+    PrefixWidth = prefix.cx;
+    PrefixHeight = prefix.cy;
+    SuffixWidth = suffix.cx;
+    SuffixHeight = suffix.cy;
+    const SIZE control = ControlSize();
+    ControlWidth = control.cx;
+    SetWidth(PrefixWidth + GapBefore + ControlWidth + GapAfter + SuffixWidth);
+    SetHeight(std::max({PrefixHeight, SuffixHeight, static_cast<int>(control.cy)}));
+    PlaceControls();
+}
+
+void TEditStringButton::PlaceControls() {
+    if (!EditBox || !MenuWindow()) return;
+    const POINT at = WindowPoint(PrefixWidth + GapBefore, 0);
+    EditBox->SetBounds(at.x, at.y, EditBox->Width(), EditBox->Height());
+}
+
+TPopupButtonBase& TEditStringButton::SetLeft(int v) {
+    TEditCaptionButton::SetLeft(v);
+    PlaceControls();
+    return *this;
+}
+
+TPopupButtonBase& TEditStringButton::SetTop(int v) {
+    TEditCaptionButton::SetTop(v);
+    PlaceControls();
+    return *this;
+}
+
+void TEditStringButton::Paint() {
+    TPopupButton::Paint();
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas) return;
+    if (EditBox) {
+        // The field looks like the row under it: navy with white text while the row is highlighted.
+        const fw::Font& font = canvas->GetFont();
+        if (!EditBox->GetFont().SameAs(font) || EditBox->GetFont().GetColor() != font.GetColor())
+            EditBox->SetFont(font);
+        EditBox->SetColor(canvas->GetBrush().GetColor());
+    }
+    if (FaceLoaded()) canvas->GetBrush().SetStyle(fw::BrushStyle::Clear);
+    const RECT r = BoundsRect();
+    const int middle = Height() / 2;
+    const RECT prefix{r.left, r.top, r.left + PrefixWidth, r.bottom};
+    canvas->TextRect(prefix, prefix.left, r.top + middle - PrefixHeight / 2, Prefix);
+    const int suffixLeft = r.left + PrefixWidth + GapBefore + ControlWidth + GapAfter;
+    const RECT suffix{suffixLeft, r.top, suffixLeft + SuffixWidth, r.bottom};
+    canvas->TextRect(suffix, suffix.left, r.top + middle - SuffixHeight / 2, Suffix);
+    canvas->GetBrush().SetColor(ContainerColor());
+}
+
+void TEditStringButton::FieldKeyDown(WORD& key, fw::ShiftState shift) {
+    PassNavigationKey(key, shift);
+}
+
+bool TEditStringButton::IsNavigationKey(WORD key, fw::ShiftState shift) noexcept {
+    const fw::ShiftState held = shift & kModifierKeys;
+    if (key == VK_ESCAPE) return held == 0;
+    // Shift + Tab goes back; it is no usable hotkey either.
+    if (key == VK_TAB) return held == 0 || held == fw::ssShift;
+    return false;
+}
+
+bool TEditStringButton::PassNavigationKey(WORD& key, fw::ShiftState shift) {
+    if (!IsNavigationKey(key, shift)) return false;
+    const WORD pressed = key;
+    // Handled here: the field itself would only beep.
+    key = 0;
+    TEntryScope scope(*this);
+    TPopupMenuBase* window = MenuWindow();
+    if (Marked() || !window || !EditBox) return true;
+    if (pressed == VK_ESCAPE) {
+        // The field has the focus, so the menu window would never see the key that closes it.
+        ::SendMessageW(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (HWND next = ::GetNextDlgTabItem(window->Handle(), EditBox->Handle(),
+                                               (shift & fw::ssShift) ? TRUE : FALSE)) {
+        ::SetFocus(next);
+    }
+    return true;
+}
+
+void TEditStringButton::ValueChanged() {
+    // Called from the row's controls, outside the mouse routing.
+    TEntryScope scope(*this);
+    if (Marked() || !OnValueChange) return;
+    OnValueChange(*this);
+}
+
+// ---- TEditHotkeyButton
+
+TEditHotkeyButton::TEditHotkeyButton(std::wstring prefix, std::wstring editText, std::wstring suffix,
+                                     int modifiers, int key)
+    : TEditStringButton(std::move(prefix), std::move(editText), std::move(suffix)),
+      Modifiers(modifiers),
+      Key(key) {}
+
+void TEditHotkeyButton::Attach(TPopupButtonManager* container) {
+    TEditStringButton::Attach(container);
+    if (!EditBox) return;
+    EditBox->SetWidth(kHotkeyFieldWidth);
+    // The field shows keys, it is not typed in: its text changes only here.
+    EditBox->OnChange = nullptr;
+    EditBox->SetReadOnly(true);
+    EditBox->SetText(HotKeyText(static_cast<unsigned short>(Key), ModifiersToShiftState(Modifiers)));
+    EditBox->OnKeyUp = [this](fw::Edit&, WORD& key, fw::ShiftState shift) { FieldKeyUp(key, shift); };
+}
+
+void TEditHotkeyButton::CaptureHotkey(WORD key, fw::ShiftState shift) {
+    int modifiers = 0;
+    if (shift & fw::ssShift) modifiers |= MOD_SHIFT;
+    if (shift & fw::ssAlt) modifiers |= MOD_ALT;
+    if (shift & fw::ssCtrl) modifiers |= MOD_CONTROL;
+    Modifiers = modifiers;
+    Key = key;
+    if (EditBox) EditBox->SetText(HotKeyText(key, shift));
+}
+
+void TEditHotkeyButton::FieldKeyDown(WORD& key, fw::ShiftState shift) {
+    if (PassNavigationKey(key, shift)) return;
+    // Every key is shown, modifiers on their own too, so the user sees the combination grow; the key goes
+    // on to the read-only field, which types nothing.
+    CaptureHotkey(key, shift);
+    ValueChanged();
+}
+
+void TEditHotkeyButton::FieldKeyUp(WORD key, fw::ShiftState shift) {
+    if (IsNavigationKey(key, shift)) return;
+    // A finished combination stays as the keys are let go; a modifier pressed alone follows the keys
+    // still held.
+    if (!KeyName(Key).empty()) return;
+    CaptureHotkey(key, shift);
+    ValueChanged();
+}
+
+// ---- TEditFileNameButton
+
+TEditFileNameButton::~TEditFileNameButton() {
+    FreeControls();
+}
+
+void TEditFileNameButton::WillFreeLater() noexcept {
+    TEditStringButton::WillFreeLater();
+    // The row has left its window; the container may go before the row does, taking what it owns.
+    FreeControls();
+}
+
+void TEditFileNameButton::FreeControls() noexcept {
+    FreeControl(BrowseButton);
+    FreeControl(OpenDialog);
+}
+
+void TEditFileNameButton::Attach(TPopupButtonManager* container) {
+    TEditStringButton::Attach(container);
+    TPopupMenuBase* window = MenuWindow();
+    if (!EditBox || !window || BrowseButton) return;
+    EditBox->SetWidth(kFileFieldWidth);
+    OpenDialog = new fw::OpenDialog(container);
+    auto* button = new TDropBox(container, *window);
+    BrowseButton = button;
+    button->SetText(L"参照");
+    button->SetBounds(button->Left(), button->Top(), kBrowseWidth, kBrowseHeight);
+    button->OnDropFiles = [this](TDropBox& sender) { FilesDropped(sender); };
+    button->OnClick = [this](fw::Button&) { Browse(); };
+    button->SetDropAccept(true);
+    button->SetVisible(true);
+}
+
+SIZE TEditFileNameButton::ControlSize() const {
+    const SIZE field = TEditStringButton::ControlSize();
+    if (!BrowseButton) return field;
+    return SIZE{field.cx + kButtonGap + BrowseButton->Width(),
+                std::max<LONG>(field.cy, BrowseButton->Height())};
+}
+
+void TEditFileNameButton::PlaceControls() {
+    TEditStringButton::PlaceControls();
+    if (!BrowseButton || !EditBox || !MenuWindow()) return;
+    const POINT at = WindowPoint(PrefixWidth + GapBefore + EditBox->Width() + kButtonGap, 0);
+    BrowseButton->SetBounds(at.x, at.y, BrowseButton->Width(), BrowseButton->Height());
+}
+
+void TEditFileNameButton::FilesDropped(TDropBox& sender) {
+    TEntryScope scope(*this);
+    if (Marked() || !EditBox || sender.FileCount() == 0) return;
+    // Through the field, whose change reaches the listener.
+    EditBox->SetText(sender.FileNames.front());
+}
+
+void TEditFileNameButton::Browse() {
+    // The dialog runs its own loop inside the button's click: hold the row, its container and its window,
+    // and keep the menus from closing while the dialog has the focus.
+    TEntryScope scope(*this);
+    TCloseRefusal refusal(Container());
+    TPopupMenuBase* window = MenuWindow();
+    if (Marked() || !OpenDialog || !window) return;
+    // A row freed meanwhile frees the dialog too, and Execute then reports no choice.
+    if (!OpenDialog->Execute(window->Handle()) || Marked() || !EditBox) return;
+    EditBox->SetText(OpenDialog->FileName);
+}
