@@ -56,6 +56,9 @@ protected:
     ComObject() noexcept = default;
     virtual ~ComObject() = default;
 
+    // The references held now; 0 only while the last Release deletes the object (a destructor's check).
+    LONG RefCount() const noexcept { return refs_; }
+
 private:
     using Primary = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 

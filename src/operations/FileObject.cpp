@@ -41,15 +41,23 @@ void TFileObject::MouseUp(fw::MouseButton button, fw::ShiftState, int x, int y) 
     ShowContextMenu(screen.x, screen.y);
 }
 
-fw::ComPtr<IContextMenu> TFileObject::ItemContextMenu() const {
+template <class I>
+fw::ComPtr<I> TFileObject::ItemUIObject(REFIID riid) const {
     const TShellFolder parent(ParentIdList(AbsoluteId()).get());
     if (!parent) return nullptr;
     PCUITEMID_CHILD items[] = {RelativeId()};
-    fw::ComPtr<IContextMenu> menu;
-    if (FAILED(
-            parent->GetUIObjectOf(ApplicationWindow(), 1, items, IID_IContextMenu, nullptr, menu.put_void())))
+    fw::ComPtr<I> object;
+    if (FAILED(parent->GetUIObjectOf(ApplicationWindow(), 1, items, riid, nullptr, object.put_void())))
         return nullptr;
-    return menu;
+    return object;
+}
+
+fw::ComPtr<IContextMenu> TFileObject::ItemContextMenu() const {
+    return ItemUIObject<IContextMenu>(IID_IContextMenu);
+}
+
+fw::ComPtr<IDataObject> TFileObject::ItemDataObject() const {
+    return ItemUIObject<IDataObject>(IID_IDataObject);
 }
 
 HWND TFileObject::OwnerWindow() const {

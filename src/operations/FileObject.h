@@ -2,9 +2,9 @@
 // command on a click and its context menu on a right click, with an in-place rename.
 //
 // The entry owns both lists: `absolute` names the item from the desktop, `relative` is its one item inside
-// its parent folder. The context menu, the command chosen from it and the rename box run while a refill or
-// a close may arrive from the queue: each holds the entry (TEntryScope) and does nothing more to an entry
-// that was freed meanwhile.
+// its parent folder. The context menu, the command chosen from it, the rename box and a drag run while a
+// refill or a close may arrive from the queue: each holds the entry (TEntryScope) and does nothing more to
+// an entry that was freed meanwhile.
 #pragma once
 
 #include "framework/ComPtr.h"
@@ -29,8 +29,16 @@ public:
     // A right-button release shows the context menu there; other buttons do nothing.
     void MouseUp(fw::MouseButton button, fw::ShiftState shift, int x, int y) override;
 
+    bool IsDraggable() const override { return true; }
+    // Drags the item out with the shell's data object, offering what the shell allows for it (copy, move,
+    // link); an item that allows none of them is not dragged. A submenu the drag starts from leaves its
+    // parent's cascade first and stays open on its own. Returns when the drag has ended.
+    void StartDrag() override;
+
     // The shell's context menu object for the item, or null.
     fw::ComPtr<IContextMenu> ItemContextMenu() const;
+    // The shell's data object for the item (what a drag or the clipboard carries), or null.
+    fw::ComPtr<IDataObject> ItemDataObject() const;
     // The menu window holding the entry, else the application window: the owner of the context menu.
     HWND OwnerWindow() const;
     // Runs the command the shell marks as default, without showing the menu; nothing when there is none.
@@ -46,6 +54,9 @@ protected:
     void PrepareIcon() override;
 
 private:
+    // One of the shell's objects for the item from its parent folder (GetUIObjectOf), or null.
+    template <class I>
+    fw::ComPtr<I> ItemUIObject(REFIID riid) const;
     void TrackPlain(IContextMenu& menu, int x, int y);
     void TrackFull(IContextMenu& menu, fw::ComPtr<IContextMenu2> handler, int x, int y);
     void Rename(IShellFolder& parent, const std::wstring& name);

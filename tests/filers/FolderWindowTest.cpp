@@ -1,8 +1,10 @@
 // Folder windows on real folders: what they list and in which order, how a folder entry opens the next
-// level, how a window follows its folder on disk (the watcher, F5, a burst of changes), and a whole
-// round: into the second level, a rename through the context menu, the window showing the new name.
+// level, how a window follows its folder on disk (the watcher, F5, a burst of changes), a drag onto a
+// window, and a whole round: into the second level, a rename through the context menu, the window showing
+// the new name.
 #include "filers/RootMenuFiler.h"
 #include "filers/SubFolderFiler.h"
+#include "operations/DragTestUtil.h"
 #include "operations/ShellEntryTestUtil.h"
 #include "support/MallocSpy.h"
 #include "support/Process.h"
@@ -29,6 +31,24 @@ protected:
         if (msg == kFolderChanged) ++requests;
         return TSubFolderFiler::WndProc(msg, wParam, lParam);
     }
+};
+
+// A drop source of the test: the usual answers, and the effect the target under the cursor chose each
+// time OLE asks for the cursor.
+class FeedbackSource final : public fw::ComObject<IDropSource> {
+public:
+    STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) noexcept override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    STDMETHODIMP GiveFeedback(DWORD effect) noexcept override {
+        effects.push_back(effect);
+        return DRAGDROP_S_USEDEFAULTCURSORS;
+    }
+    std::vector<DWORD> effects;
+
+private:
+    ~FeedbackSource() override = default;
 };
 
 std::vector<std::wstring> Captions(const TPopupMenuBase* w) {
@@ -145,6 +165,69 @@ TEST_F(FolderWindow, TheDesktopLevelListsTheDesktopsFoldersUnderItsName) {
     ASSERT_GT(root->ButtonManager->EntryCount(), 0);
     for (TPopupButtonBase* e : *root->ButtonManager) EXPECT_NE(dynamic_cast<TFolderButton*>(e), nullptr);
     EXPECT_GT(root->ClientHeight(), 0);
+    // A top menu takes no drops: no drop target is registered for it, so one of the test's registers.
+    const fw::ComPtr<dragtest::RecordingTarget> probe = fw::MakeComObject<dragtest::RecordingTarget>();
+    EXPECT_EQ(::RegisterDragDrop(root->Handle(), probe.get()), S_OK);
+    EXPECT_EQ(::RevokeDragDrop(root->Handle()), S_OK);
+}
+
+TEST_F(FolderWindow, ItsFoldersOwnDropTargetAnswersADragOfAFileWithTheShellsEffects) {
+    const std::wstring into = MakeItem(L"受け取る", true);
+    MakeItem(L"出す", true);
+    const std::wstring file = MakeItem(L"出す\\届く.txt");
+    auto* w = Open(into);
+    ShowAt(w, 500, 200);
+    ASSERT_NE(w->DropTarget(), nullptr);
+    EXPECT_EQ(::RegisterDragDrop(w->Handle(), w->DropTarget()), DRAGDROP_E_ALREADYREGISTERED);
+
+    // The shell's data object for a file in another folder, as a drag from the explorer carries it.
+    const unique_absolute_idlist absolute = ParseDisplayPath(file);
+    const unique_absolute_idlist parentList = ParentIdList(absolute.get());
+    const unique_child_idlist last = LastItemOf(absolute.get());
+    const TShellFolder parent(parentList.get());
+    ASSERT_TRUE(parent);
+    PCUITEMID_CHILD items[] = {last.get()};
+    fw::ComPtr<IDataObject> data;
+    ASSERT_HRESULT_SUCCEEDED(
+        parent->GetUIObjectOf(nullptr, 1, items, IID_IDataObject, nullptr, data.put_void()));
+    ASSERT_TRUE(data);
+
+    // The drag starts from a window of the test (the left button goes down on a window of this thread)
+    // and a helper thread moves it onto the folder window and releases it there.
+    const dragtest::TargetWindow pad(RECT{150, 200, 300, 300}, nullptr);
+    qbtest::MoveMouseTo(pad.Center());
+    qbtest::PressLeft();
+    const fw::ComPtr<FeedbackSource> source = fw::MakeComObject<FeedbackSource>();
+    const RECT client = popuptest::ClientOnScreen(w);
+    dragtest::DragDriver driver(pad.Handle(), POINT{(client.left + client.right) / 2, client.top + 8},
+                                dragtest::Ending::Release);
+    driver.Start();
+    constexpr DWORD kOffered = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DWORD effect = DROPEFFECT_NONE;
+    const HRESULT result = ::DoDragDrop(data.get(), source.get(), kOffered, &effect);
+    EXPECT_TRUE(driver.Finish()) << "the drag did not begin";
+    EXPECT_TRUE(driver.Ended());
+
+    // Over the pad, which takes nothing, the cursor said so; over the folder window its target chose the
+    // shell's own effect for a file from the same drive with no key held: a move.
+    ASSERT_FALSE(source->effects.empty());
+    EXPECT_EQ(source->effects.front(), static_cast<DWORD>(DROPEFFECT_NONE));
+    const DWORD chosen = source->effects.back() & ~static_cast<DWORD>(DROPEFFECT_SCROLL);
+    EXPECT_EQ(chosen, static_cast<DWORD>(DROPEFFECT_MOVE))
+        << "the folder's target did not answer as the shell";
+    EXPECT_EQ(result, DRAGDROP_S_DROP);
+    const std::wstring landed = into + L"\\届く.txt";
+    if (dragtest::RunningOnWine()) {
+        // Wine's shell folders take a drag but do not carry out the drop: what lands is for Windows to show.
+        return;
+    }
+    EXPECT_TRUE(qbtest::WaitUntil(
+        [&] {
+            return ::GetFileAttributesW(landed.c_str()) != INVALID_FILE_ATTRIBUTES &&
+                   ::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES;
+        },
+        10s))
+        << "the dropped file did not move into the window's folder";
 }
 
 TEST_F(FolderWindow, FollowsItsFolderOnDiskButNotChangesInsideASubfolderAndRefillsOnF5) {
