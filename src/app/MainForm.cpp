@@ -2,9 +2,16 @@
 
 #include "app/CommandLineParser.h"
 #include "app/QuillbrookMain.h"
+#include "app/TaskTray.h"
+#include "dialogs/CopyrightForm.h"
+#include "dialogs/SettingsMenu.h"
 #include "filers/RootMenuFiler.h"
 #include "filers/SubFolderFiler.h"
+#include "filers/TopMenuFiler.h"
 #include "framework/Application.h"
+#include "framework/Module.h"
+#include "framework/PopupMenu.h"
+#include "framework/Screen.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonBase.h"
 #include "settings/DataConserver.h"
@@ -36,17 +43,88 @@ void TMainForm::FormCreate() {
     if (fw::Application* app = fw::App()) app->OnDeactivate = [this] { AppDeactivate(); };
 
     if (!CommandLineParser || !CommandLineParser->HasOption()) {
-        // Resident: the configured hotkey, or Ctrl+E when another program holds it (then Ctrl+E is
-        // also what gets stored). A second refusal leaves the program without a hotkey, silently.
-        if (!RegisterHotKey(kHotKeyId, static_cast<UINT>(DataConserver->ActiveHotKey2),
-                            static_cast<UINT>(DataConserver->ActiveHotKey1))) {
-            DataConserver->ResetHotKey();
-            RegisterHotKey(kHotKeyId, MOD_CONTROL, 69);
-        }
+        RegisterResidentHotKey();
+        AddTrayIcon();
         return;
     }
 
     OpenOneShotMenu();
+}
+
+void TMainForm::RegisterResidentHotKey() {
+    if (!DataConserver) return;
+    // The configured hotkey, or Ctrl+E when another program holds it (then Ctrl+E is also what gets
+    // stored). A stored pair that is no usable hotkey (a bare key would be taken from every program) is
+    // treated as refused. A second refusal leaves the program without a hotkey, silently.
+    const int key = DataConserver->ActiveHotKey1;
+    const int modifiers = DataConserver->ActiveHotKey2;
+    if (!IsUsableHotKey(key, modifiers) ||
+        !RegisterHotKey(kHotKeyId, static_cast<UINT>(modifiers), static_cast<UINT>(key))) {
+        DataConserver->ResetHotKey();
+        RegisterHotKey(kHotKeyId, MOD_CONTROL, 69);
+    }
+}
+
+void TMainForm::AddTrayIcon() {
+    TaskTray1 = new TTaskTray(this);
+    TaskTray1->SetTip(kTip);
+    TaskTray1->OnLeftMouseDown = [this](TTaskTray&) { ShowTopMenuAtCursor(); };
+    TaskTray1->OnRightMouseDown = [this](TTaskTray&) { TaskTray1RightMouseDown(); };
+    TrayPopupMenu = new fw::PopupMenu(this);
+    TrayPopupMenu->AddItem(kShowItem, [this](fw::PopupMenu&) { ShowTopMenuAtCursor(); });
+    TrayPopupMenu->AddSeparator();
+    TrayPopupMenu->AddItem(kExitItem, [this](fw::PopupMenu&) { Close(); });
+    TaskTray1->SetIcon(::LoadIconW(fw::ModuleHandle(), L"_TRAYICON"));
+    TaskTray1->AddIcon();  // a tray that refuses the icon is not reported: the hotkey still works
+}
+
+TTopMenuFiler* TMainForm::NewTopMenu() {
+    TTopMenuCommands commands;
+    commands.FillSettings = [](TPopupButtonManager& container) { FillSettingsMenu(container); };
+    commands.Help = [] {
+        if (fw::Application* app = fw::App()) app->HelpContext(kHelpContext);
+    };
+    commands.About = [](TPopupMenuBase& window) { ShowAboutBox(&window); };
+    commands.Exit = [this] { Close(); };
+    const bool triangle = DataConserver && DataConserver->ShowTriangle;
+    auto* menu = new TTopMenuFiler(MenuManager, triangle, MenuManager, std::move(commands));
+    if (DataConserver) LoadButtonFace(DataConserver->ButtonFaceBmp);
+    return menu;
+}
+
+void TMainForm::ShowTopMenuAtCursor() {
+    TTopMenuFiler* menu = NewTopMenu();
+    POINT cursor{};
+    if (!::GetCursorPos(&cursor)) return;  // the new window stays hidden, owned by the manager
+    const RECT work = fw::WorkArea();
+    int left = cursor.x;
+    if (work.left > cursor.x) {
+        left = work.left;
+    } else if (cursor.x + menu->Width() > work.right) {
+        left = work.right - menu->Width();
+    }
+    int top = cursor.y;
+    if (work.top > cursor.y) {
+        top = work.top;
+    } else if (cursor.y + menu->Height() > work.bottom) {
+        top = work.bottom - menu->Height();
+    }
+    menu->SetLeft(left);
+    menu->SetTop(top);
+    menu->Show();
+    if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
+}
+
+void TMainForm::TaskTray1RightMouseDown() {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    fw::Application* app = fw::App();
+    if (app) {
+        // The menu closes when the user clicks elsewhere only if the program is in front.
+        ::SetForegroundWindow(app->Handle());
+        app->ProcessMessages();
+    }
+    TrayPopupMenu->Popup(cursor.x, cursor.y, app ? app->Handle() : Handle());
 }
 
 void TMainForm::OpenOneShotMenu() {
@@ -108,8 +186,22 @@ LRESULT TMainForm::WMQueryEndSession() {
 }
 
 void TMainForm::WMHotKey(WPARAM id) {
-    if (id != kHotKeyId) return;
-    // The top menu arrives with the menu windows; until then the hotkey only proves it is registered.
+    POINT cursor{};
+    if (id != kHotKeyId || !::GetCursorPos(&cursor)) return;
+    const POINT at{cursor.x - (DataConserver ? DataConserver->OffsetX : 0),
+                   cursor.y - (DataConserver ? DataConserver->OffsetY : 0)};
+    // An open top menu is moved to the cursor with its cascade closed, rather than a second one opened.
+    TPopupMenuBase* menu = MenuManager->FindRootMenu();
+    if (menu) {
+        menu->Hide();
+        menu->CloseChild();
+    } else {
+        menu = NewTopMenu();
+    }
+    menu->SetLeft(at.x);
+    menu->SetTop(at.y);
+    menu->Show();
+    if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
 }
 
 void TMainForm::AppDeactivate() {
@@ -124,5 +216,11 @@ void TMainForm::AppDeactivate() {
             Close();
         }
         return;
+    }
+    // Resident: close every menu, when the settings ask for it and exactly one top menu (with its
+    // cascade) is open, nothing left the cascade, and no step that took the focus away still runs.
+    if (MenuManager->ComponentCount() <= 1 && MenuManager->CountRootMenus() == 1 && DataConserver &&
+        DataConserver->HideWhenDeactivate && MenuManager->AllMenusMayClose()) {
+        MenuManager->DestroyComponents();
     }
 }

@@ -1,15 +1,29 @@
 // The application's main form. It is never shown: its window receives the global hotkey and the query
-// that Windows sends before log-off or shutdown. Resident mode registers the hotkey; one-shot mode opens
-// the one menu that the command line asks for.
+// that Windows sends before log-off or shutdown. Resident mode registers the hotkey and puts the icon in
+// the notification area, and opens the top menu from either; one-shot mode opens the one menu that the
+// command line asks for. It owns every menu (through the menu manager) and closes them when the user
+// switches to another program, as the settings say.
 #pragma once
 
 #include "framework/Form.h"
 
 class TPopupMenuManager;
+class TPopupMenuBase;
+class TTaskTray;
+class TTopMenuFiler;
+
+namespace fw {
+class PopupMenu;
+}
 
 class TMainForm : public fw::Form {
 public:
     static constexpr int kHotKeyId = 0x2A01;
+    static constexpr wchar_t kTip[] = L"Quillbrook";
+    static constexpr wchar_t kShowItem[] = L"Quillbrookを表示";
+    static constexpr wchar_t kExitItem[] = L"終了";
+    // The help file's context that the top menu's help entry shows.
+    static constexpr int kHelpContext = 11;
 
     explicit TMainForm(fw::Component* owner);  // FormCreate
     ~TMainForm() override;                     // FormDestroy
@@ -19,10 +33,20 @@ protected:
 
     // The owner of every menu the program opens (and of the windows that left a cascade).
     TPopupMenuManager* MenuManager = nullptr;
+    TTaskTray* TaskTray1 = nullptr;
+    fw::PopupMenu* TrayPopupMenu = nullptr;
+
+public:
+    // A new top menu at the cursor, moved into the work area (the tray icon and its menu's first item).
+    void ShowTopMenuAtCursor();
 
 private:
     void FormCreate();
+    void RegisterResidentHotKey();
+    void AddTrayIcon();
+    TTopMenuFiler* NewTopMenu();
     void OpenOneShotMenu();
+    void TaskTray1RightMouseDown();
     void FormDestroy();
     LRESULT WMQueryEndSession();
     void WMHotKey(WPARAM id);

@@ -17,9 +17,9 @@ constexpr int kGreenPercent = 30;
 constexpr int kBluePercent = 70;
 
 // The framework's usual form style without caption and frame: a fixed-size popup.
-constexpr DWORD kStyle = (fw::FormParams{}.style & ~(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_MINIMIZEBOX |
-                                                     WS_MAXIMIZEBOX)) |
-                         WS_POPUP;
+constexpr DWORD kStyle =
+    (fw::FormParams{}.style & ~(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) |
+    WS_POPUP;
 
 // The whole screen's device context, for one read.
 class ScreenDc {

@@ -110,6 +110,11 @@ TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
     ASSERT_TRUE(oneShot.Started());
     HWND menu = nullptr;
     ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 200);
     ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
     qbtest::OtherProgramWindow other;
     ASSERT_TRUE(other.Activate());
@@ -119,6 +124,22 @@ TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
     EXPECT_EQ(StoredType(L"InstallFolder"), static_cast<DWORD>(REG_SZ));
     EXPECT_FALSE(StoredType(L"DelayTime").has_value());
     EXPECT_FALSE(StoredType(L"ButtonFaceBmp").has_value());
+}
+
+TEST_F(Startup, AOneShotMenuGivenAPointOffTheScreenIsPulledIntoTheWorkArea) {
+    qbtest::ProgramProcess oneShot(L"-t 5000 5000");
+    ASSERT_TRUE(oneShot.Started());
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.right, work.right);
+    EXPECT_EQ(r.bottom, work.bottom);
+    ::PostMessageW(oneShot.FindWindowOf(L"TMainForm"), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(oneShot.WaitForExit(15s).has_value());
 }
 
 TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {

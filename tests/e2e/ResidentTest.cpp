@@ -1,0 +1,315 @@
+// The resident program as a user meets it: the hotkey and the tray icon open the top menu, the top menu's
+// commands, the cascade closing when the user leaves it (as the settings say), and the program's end.
+#include "framework/Registry.h"
+#include "support/Input.h"
+#include "support/Process.h"
+#include "support/ScreenGrab.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr wchar_t kKey[] = L"Software\\Quillbrook";
+
+struct Settings {
+    int delay = 200;
+    int hotKey1 = 'E';
+    int hotKey2 = MOD_CONTROL;
+    int offsetX = 0;
+    int offsetY = 0;
+    bool hide = false;
+};
+
+void Store(const Settings& s) {
+    fw::Registry reg;
+    ASSERT_TRUE(reg.OpenKey(kKey, true));
+    reg.WriteInteger(L"DelayTime", s.delay);
+    reg.WriteInteger(L"HotKey1", s.hotKey1);
+    reg.WriteInteger(L"HotKey2", s.hotKey2);
+    reg.WriteInteger(L"OffsetX", s.offsetX);
+    reg.WriteInteger(L"OffsetY", s.offsetY);
+    reg.WriteInteger(L"HideWhenDeactivate", s.hide ? 1 : 0);
+    reg.WriteInteger(L"ShowTriangle", 0);
+    reg.WriteString(L"ButtonFaceBmp", L"");
+}
+
+std::optional<int> StoredInteger(const wchar_t* name) {
+    fw::Registry reg;
+    if (!reg.OpenKey(kKey, false)) return std::nullopt;
+    return reg.ReadInteger(name);
+}
+
+// The visible top-level windows of a process with a class name.
+std::vector<HWND> WindowsOf(DWORD process, const wchar_t* className) {
+    struct Search {
+        DWORD process;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{process, className, {}};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[64];
+            ::GetClassNameW(w, cls, 64);
+            if (pid == s->process && std::wstring(cls) == s->className && ::IsWindowVisible(w))
+                s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+RECT ClientOnScreen(HWND w) {
+    RECT r{};
+    ::GetClientRect(w, &r);
+    ::MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void PressHotKey() {
+    qbtest::KeyDown(VK_CONTROL);
+    qbtest::TapKey('E');
+    qbtest::KeyUp(VK_CONTROL);
+}
+
+class Resident : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(qbtest::ProgramPath().empty());
+        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+        qbtest::MoveMouseTo(POINT{5, 5});
+    }
+    void TearDown() override {
+        program_.reset();
+        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+    }
+
+    // Starts the resident program and waits for its hidden main form.
+    void Start() {
+        program_.emplace(L"");
+        ASSERT_TRUE(program_->Started());
+        ASSERT_TRUE(
+            qbtest::WaitUntil([&] { return (mainForm_ = program_->FindWindowOf(L"TMainForm")) != nullptr; }));
+        ASSERT_TRUE(qbtest::WaitUntil([&] { return !AllUtilityWindows().empty(); })) << "no tray icon window";
+    }
+    std::vector<HWND> Windows(const wchar_t* className) const { return WindowsOf(program_->Id(), className); }
+    HWND TopMenu() const {
+        const auto found = Windows(L"TTopMenuFiler");
+        return found.empty() ? nullptr : found.front();
+    }
+    // Opens the top menu with the hotkey at a point; the window.
+    HWND OpenWithHotKey(POINT at) {
+        qbtest::MoveMouseTo(at);
+        PressHotKey();
+        HWND menu = nullptr;
+        qbtest::WaitUntil([&] { return (menu = TopMenu()) != nullptr; }, 10s);
+        return menu;
+    }
+    // The program's hidden utility windows: the tray icon's is one of them.
+    std::vector<HWND> AllUtilityWindows() const {
+        std::vector<HWND> all;
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"TPUtilWindow", nullptr); w;
+             w = ::FindWindowExW(nullptr, w, L"TPUtilWindow", nullptr)) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            if (pid == program_->Id()) all.push_back(w);
+        }
+        return all;
+    }
+    // What the shell sends when the user presses the left button on the icon (to every utility window of
+    // the program: only the tray's answers).
+    void ClickTrayIcon() const {
+        for (HWND w : AllUtilityWindows()) ::PostMessageW(w, WM_USER + 100, 0, WM_LBUTTONDOWN);
+    }
+    // The height of the top menu's entries, found by hovering the last one ("終了", short enough to leave
+    // the middle of its row clear of glyphs) and counting the rows that turn navy there.
+    static int EntryHeight(HWND menu) {
+        const RECT c = ClientOnScreen(menu);
+        const int x = (c.left + c.right) / 2;
+        const qbtest::Rgb navy{0, 0, 128};
+        qbtest::MoveMouseTo(POINT{c.left + 30, c.bottom - 3});
+        int height = 0;
+        qbtest::WaitUntil(
+            [&] {
+                height = 0;
+                for (int y = c.bottom - 1; y > c.top && qbtest::PixelAt(POINT{x, y}) == navy; --y) ++height;
+                return height > 0;
+            },
+            3s);
+        return height + 1;  // the entry's own top row belongs to no entry and is not highlighted
+    }
+    // The centre of the n-th command counted from the bottom: 0 exit, 1 about, 2 help, 3 settings.
+    static POINT Command(HWND menu, int entryHeight, int fromBottom) {
+        const RECT c = ClientOnScreen(menu);
+        static const int kAbove[] = {0, 1, 2, 3};            // entries below, counted in entry heights
+        static const int kSeparatorsBelow[] = {0, 0, 1, 2};  // 10-pixel separators below
+        const int bottom = c.bottom - kAbove[fromBottom] * entryHeight - kSeparatorsBelow[fromBottom] * 10;
+        return POINT{c.left + 30, bottom - entryHeight / 2};
+    }
+    static void Click(POINT at) {
+        qbtest::MoveMouseTo(at);
+        qbtest::PressLeft();
+        qbtest::ReleaseLeft();
+    }
+
+    std::optional<qbtest::ProgramProcess> program_;
+    HWND mainForm_ = nullptr;
+};
+
+TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesTheSameWindow) {
+    Settings s;
+    s.offsetX = 10;
+    s.offsetY = 20;
+    Store(s);
+    Start();
+    HWND menu = OpenWithHotKey(POINT{400, 300});
+    ASSERT_NE(menu, nullptr) << "the hotkey opened no top menu";
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    qbtest::PumpFor(200ms);
+    qbtest::SaveScreenshot(r, qbtest::OutputFolder() + L"\\top-menu.bmp");
+    EXPECT_EQ(r.left, 390);
+    EXPECT_EQ(r.top, 280);
+
+    // Resting on the first desktop folder opens it beside the top menu.
+    const RECT c = ClientOnScreen(menu);
+    qbtest::MoveMouseTo(POINT{c.left + 30, c.top + 8});
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s)) << "no submenu";
+    RECT sub{};
+    ::GetWindowRect(Windows(L"TSubFolderFiler").front(), &sub);
+    EXPECT_EQ(sub.left, r.right - 5);
+
+    // The hotkey again: the same window at the new place, its submenu closed, no second top menu.
+    qbtest::MoveMouseTo(POINT{600, 200});
+    PressHotKey();
+    ASSERT_TRUE(qbtest::WaitUntil([&] {
+        RECT now{};
+        ::GetWindowRect(menu, &now);
+        return now.left == 590 && now.top == 180 && ::IsWindowVisible(menu);
+    }));
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TSubFolderFiler").empty(); }));
+    EXPECT_EQ(Windows(L"TTopMenuFiler").size(), 1u);
+}
+
+TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {
+    Store(Settings{});
+    Start();
+    HWND menu = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(menu, nullptr);
+    const int h = EntryHeight(menu);
+    ASSERT_GT(h, 8);
+
+    // Settings open beside the top menu.
+    qbtest::MoveMouseTo(Command(menu, h, 3));
+    ASSERT_TRUE(qbtest::WaitUntil(
+        [&] {
+            for (HWND w : Windows(L"TPopupMenuBase")) {
+                if (qbtest::WindowText(w) == L"設定") return true;
+            }
+            return false;
+        },
+        5s))
+        << "the settings submenu did not open";
+
+    // The about box: borderless, centred, with OK along its bottom edge; OK closes it.
+    Click(Command(menu, h, 1));
+    HWND about = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil(
+        [&] { return (about = program_->FindWindowOf(L"TCopyrightForm")) != nullptr; }, 5s));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(about) != FALSE; }));
+    RECT client{};
+    ::GetClientRect(about, &client);
+    EXPECT_EQ(client.right, 277);
+    EXPECT_EQ(client.bottom, 133);
+    EXPECT_FALSE(::GetWindowLongPtrW(about, GWL_STYLE) & WS_CAPTION);
+    HWND ok = qbtest::FindChild(about, L"Button", L"OK");
+    ASSERT_NE(ok, nullptr);
+    RECT okRect{};
+    ::GetWindowRect(ok, &okRect);
+    const RECT aboutClient = ClientOnScreen(about);
+    EXPECT_EQ(okRect.left, aboutClient.left);
+    EXPECT_EQ(okRect.right, aboutClient.right);
+    EXPECT_EQ(okRect.bottom, aboutClient.bottom);
+    qbtest::SaveScreenshot(aboutClient, qbtest::OutputFolder() + L"\\about-box.bmp");
+    Click(POINT{(okRect.left + okRect.right) / 2, (okRect.top + okRect.bottom) / 2});
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !::IsWindow(about); }, 5s))
+        << "OK did not close the about box";
+
+    // Exit ends the program, which stores its settings and takes its hotkey with it.
+    HWND again = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(again, nullptr);
+    Click(Command(again, h, 0));
+    const auto code = program_->WaitForExit(15s);
+    ASSERT_TRUE(code.has_value()) << "exit did not end the program";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_EQ(StoredInteger(L"DelayTime"), 200);
+    EXPECT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, 'E'));
+    ::UnregisterHotKey(nullptr, 1);
+}
+
+TEST_F(Resident, LeavingForAnotherProgramClosesTheCascadeOnlyWhenTheSettingsSaySoAndNothingLeftIt) {
+    Settings s;
+    s.hide = true;
+    Store(s);
+    Start();
+    qbtest::OtherProgramWindow other;
+
+    HWND menu = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(menu, nullptr);
+    const RECT c = ClientOnScreen(menu);
+    qbtest::MoveMouseTo(POINT{c.left + 30, c.top + 8});
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s));
+    ASSERT_TRUE(other.Activate());
+    EXPECT_TRUE(
+        qbtest::WaitUntil([&] { return TopMenu() == nullptr && Windows(L"TSubFolderFiler").empty(); }, 5s))
+        << "the cascade stayed after the user left";
+
+    // A second top menu from the tray icon: with two, leaving closes nothing.
+    ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr);
+    qbtest::MoveMouseTo(POINT{600, 300});
+    ClickTrayIcon();
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TTopMenuFiler").size() == 2; }, 5s))
+        << "the tray icon opened no second top menu";
+    ASSERT_TRUE(other.Activate());
+    qbtest::PumpFor(500ms);
+    EXPECT_EQ(Windows(L"TTopMenuFiler").size(), 2u);
+}
+
+TEST_F(Resident, AHotkeyThatIsRefusedOrUnusableFallsBackToCtrlEAndIsStoredSo) {
+    // Another program holds Alt+Q.
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 2, MOD_ALT, 'Q'));
+    Settings s;
+    s.hotKey1 = 'Q';
+    s.hotKey2 = MOD_ALT;
+    Store(s);
+    Start();
+    ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr) << "Ctrl+E does not open the menu";
+    ::UnregisterHotKey(nullptr, 2);
+    ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program_->WaitForExit(15s).has_value());
+    EXPECT_EQ(StoredInteger(L"HotKey1"), 'E');
+    EXPECT_EQ(StoredInteger(L"HotKey2"), MOD_CONTROL);
+
+    // A bare Escape would be taken from every program: treated as refused.
+    s.hotKey1 = VK_ESCAPE;
+    s.hotKey2 = 0;
+    Store(s);
+    Start();
+    ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr);
+    ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program_->WaitForExit(15s).has_value());
+    EXPECT_EQ(StoredInteger(L"HotKey1"), 'E');
+    EXPECT_EQ(StoredInteger(L"HotKey2"), MOD_CONTROL);
+}
+
+}  // namespace
