@@ -10,11 +10,12 @@
 #pragma once
 
 #include "framework/Form.h"
+#include "framework/LiveCount.h"
 #include "popup/PopupButtonManager.h"
 
 #include <functional>
 
-class TPopupMenuBase : public fw::Form {
+class TPopupMenuBase : public fw::Form, public fw::LiveCount<TPopupMenuBase> {
 public:
     using FillProc = std::function<void(TPopupButtonManager& manager)>;
     using MessageHook = std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>;

@@ -15,6 +15,7 @@
 #include "framework/Graphics.h"
 #include "framework/GraphicControl.h"
 #include "framework/Lifetime.h"
+#include "framework/LiveCount.h"
 #include "framework/SharedInstance.h"
 #include "framework/ShiftState.h"
 #include "popup/DelayCaller.h"
@@ -24,7 +25,7 @@
 
 class TPopupButtonManager;
 
-class TPopupButtonBase : public fw::DeferredDelete {
+class TPopupButtonBase : public fw::DeferredDelete, public fw::LiveCount<TPopupButtonBase> {
 public:
     TPopupButtonBase();
     ~TPopupButtonBase() override;

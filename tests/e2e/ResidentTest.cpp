@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -126,6 +127,18 @@ protected:
         }
         return all;
     }
+    // Whether the notification area holds an icon of the program's: changing nothing of an icon succeeds
+    // only for one that is there.
+    bool TrayIconShown() const {
+        for (HWND w : AllUtilityWindows()) {
+            NOTIFYICONDATAW data{};
+            data.cbSize = sizeof(data);
+            data.hWnd = w;
+            data.uID = 0;
+            if (::Shell_NotifyIconW(NIM_MODIFY, &data)) return true;
+        }
+        return false;
+    }
     // What the shell sends when the user presses the left button on the icon (to every utility window of
     // the program: only the tray's answers).
     void ClickTrayIcon() const {
@@ -172,6 +185,7 @@ TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesT
     s.offsetY = 20;
     Store(s);
     Start();
+    EXPECT_TRUE(TrayIconShown());
     HWND menu = OpenWithHotKey(POINT{400, 300});
     ASSERT_NE(menu, nullptr) << "the hotkey opened no top menu";
     RECT r{};
@@ -249,8 +263,15 @@ TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {
     HWND again = OpenWithHotKey(POINT{300, 200});
     ASSERT_NE(again, nullptr);
     Click(Command(again, h, 0));
+    const std::vector<HWND> trayWindows = AllUtilityWindows();
     const auto code = program_->WaitForExit(15s);
     ASSERT_TRUE(code.has_value()) << "exit did not end the program";
+    for (HWND w : trayWindows) {
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = w;
+        EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &data)) << "the tray icon outlived the program";
+    }
     EXPECT_EQ(*code, 0u);
     EXPECT_EQ(StoredInteger(L"DelayTime"), 200);
     EXPECT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, 'E'));
