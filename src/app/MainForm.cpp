@@ -96,7 +96,8 @@ void TMainForm::ShowTopMenuAtCursor() {
     TTopMenuFiler* menu = NewTopMenu();
     POINT cursor{};
     if (!::GetCursorPos(&cursor)) return;  // the new window stays hidden, owned by the manager
-    const RECT work = fw::WorkArea();
+    // The work area of the monitor under the cursor.
+    const RECT work = fw::MonitorAt(cursor).work;
     int left = cursor.x;
     if (work.left > cursor.x) {
         left = work.left;

@@ -146,31 +146,17 @@ TScopedMenuMessageHook::~TScopedMenuMessageHook() {
     if (window_) window_->MenuMessageHook = nullptr;
 }
 
-void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry) {
-    const RECT work = fw::WorkArea();
-    if (entry) child->SetTop(entry->Top() + parent->Top() - ScrollPosition(parent));
-    if (work.bottom < child->Top() + child->Height()) child->SetTop(work.bottom - child->Height());
-    if (child->Top() < 0) child->SetTop(0);
-    FitHeightToWorkArea(child);
-    if (parent->OpensRight) {
-        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
-        child->OpensRight = true;
-    } else {
-        child->SetLeft(parent->Left() - child->Width() + kOverlap);
-        child->OpensRight = false;
-    }
-    if (child->Left() < 0) {
-        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
-        child->OpensRight = true;
-    } else if (work.right < child->Left() + child->Width()) {
-        child->SetLeft(parent->Left() - child->Width() + kOverlap);
-        child->OpensRight = false;
-    }
+namespace {
+
+fw::MonitorArea MonitorOfWindow(const TPopupMenuBase* window) {
+    return fw::MonitorOf(RECT{window->Left(), window->Top(), window->Left() + window->Width(),
+                              window->Top() + window->Height()});
 }
 
-void FitHeightToWorkArea(TPopupMenuBase* window) {
-    const RECT work = fw::WorkArea();
-    const int available = (work.bottom - work.top) - window->Top();
+// Heights count from the monitor's top edge, as they count from the screen's top on the primary monitor.
+void FitHeightIn(TPopupMenuBase* window, const fw::MonitorArea& monitor) {
+    const RECT& work = monitor.work;
+    const int available = (work.bottom - work.top) - (window->Top() - monitor.monitor.top);
     if (available < window->Height()) window->SetHeight(available);
     fw::FormScrollBar& bar = window->VertScrollBar();
     if (window->ClientHeight() >= window->ButtonManager->Height()) {
@@ -184,8 +170,40 @@ void FitHeightToWorkArea(TPopupMenuBase* window) {
     window->SetClientWidth(width);
 }
 
+}  // namespace
+
+// A child stays on its parent's monitor: it never rises above that monitor's top and turns back at its
+// left and right edges.
+void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry) {
+    const fw::MonitorArea monitor = MonitorOfWindow(parent);
+    const RECT& work = monitor.work;
+    if (entry) child->SetTop(entry->Top() + parent->Top() - ScrollPosition(parent));
+    if (work.bottom < child->Top() + child->Height()) child->SetTop(work.bottom - child->Height());
+    if (child->Top() < monitor.monitor.top) child->SetTop(monitor.monitor.top);
+    FitHeightIn(child, monitor);
+    if (parent->OpensRight) {
+        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->OpensRight = true;
+    } else {
+        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->OpensRight = false;
+    }
+    if (child->Left() < monitor.monitor.left) {
+        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->OpensRight = true;
+    } else if (work.right < child->Left() + child->Width()) {
+        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->OpensRight = false;
+    }
+}
+
+void FitHeightToWorkArea(TPopupMenuBase* window) {
+    FitHeightIn(window, MonitorOfWindow(window));
+}
+
+// The monitor is the one under the window's top-left corner: the point a one-shot start was given.
 void ClampToWorkArea(TPopupMenuBase* window) {
-    const RECT work = fw::WorkArea();
+    const RECT work = fw::MonitorAt(POINT{window->Left(), window->Top()}).work;
     if (window->Left() < work.left) {
         window->SetLeft(work.left);
     } else if (work.right < window->Left() + window->Width()) {

@@ -71,11 +71,13 @@ private:
     fw::HandlerScope hold_;
 };
 
-// Places `child` beside `parent`, level with `entry` when one is given, inside the work area.
+// Places `child` beside `parent`, level with `entry` when one is given, inside the work area of the
+// parent's monitor.
 void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry);
-// Cuts a window to the work area's height and gives it a scroll bar when its entries do not fit.
+// Cuts a window to the height of its monitor's work area and gives it a scroll bar when its entries do
+// not fit.
 void FitHeightToWorkArea(TPopupMenuBase* window);
-// Moves a window into the work area.
+// Moves a window into the work area of the monitor under its top-left corner.
 void ClampToWorkArea(TPopupMenuBase* window);
 // Whether the window and the open windows below it may be closed automatically now.
 bool MayCloseChain(TPopupMenuBase* window);

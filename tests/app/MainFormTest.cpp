@@ -4,6 +4,7 @@
 #include "app/CommandLineParser.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
+#include "framework/Screen.h"
 #include "popup/PopupBase.h"
 #include "support/Process.h"
 #include "support/TestSupport.h"
@@ -77,6 +78,26 @@ TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToThe
 
     done = true;
     shellThread.join();
+    form->Free();
+    CommandLineParser = nullptr;
+    qbtest::PumpFor(50ms);
+}
+
+TEST(MainForm, AOneShotMenuGivenAPointOnASecondMonitorIsKeptInsideThatMonitor) {
+    // The display has one monitor; the program is given a layout with a second one to the right.
+    const fw::ScopedMonitorLayout layout{
+        {fw::MonitorArea{RECT{0, 0, 1280, 1024}, RECT{0, 0, 1280, 994}},
+         fw::MonitorArea{RECT{1280, -200, 2304, 568}, RECT{1280, -200, 2304, 540}}}};
+    TCommandLineParser parser(L"-t 2250 500");
+    CommandLineParser = &parser;
+    auto* form = new TMainForm(nullptr);
+    form->OnClose = [](fw::Form&, fw::CloseAction& action) { action = fw::CloseAction::None; };
+    HWND menu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = FindOwnWindow(L"TRootMenuFiler")) != nullptr; }));
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.right, 2304) << "pulled onto the primary monitor";
+    EXPECT_EQ(r.bottom, 540);
     form->Free();
     CommandLineParser = nullptr;
     qbtest::PumpFor(50ms);
