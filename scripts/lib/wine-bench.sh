@@ -4,6 +4,7 @@
 
 QB_XVFB_PID=""
 QB_WINESERVER_PID=""
+QB_XORG_PID=""
 
 qb_wineserver_binary() {
   if [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64; else command -v wineserver; fi
@@ -65,13 +66,77 @@ qb_configure_prefix() {
   "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
 }
 
-qb_stop_all() {
+# Starts an X server with two monitors side by side (the dummy video driver with two outputs: 1280x1024
+# on the left, primary, and 1024x768 to its right) and sets QB_TWO_MONITOR_DISPLAY to its name; leaves it
+# empty when this machine cannot run one (no Xorg, or not allowed to start it). Stopped by qb_stop_all.
+QB_TWO_MONITOR_DISPLAY=""
+qb_start_two_monitor_display() {
+  QB_TWO_MONITOR_DISPLAY=""
+  command -v Xorg >/dev/null 2>&1 && command -v xrandr >/dev/null 2>&1 || return 0
+  [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] || return 0
+  local dir="$1" n=121
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  mkdir -p "$dir"
+  cat >"$dir/xorg.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2304 1024
+  EndSubSection
+EndSection
+CONF
+  Xorg ":$n" -noreset -nolisten tcp -config "$dir/xorg.conf" -logfile "$dir/xorg.log" \
+    </dev/null >/dev/null 2>&1 &
+  QB_XORG_PID=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$QB_XORG_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! DISPLAY=":$n" xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary >/dev/null 2>&1 ||
+    ! DISPLAY=":$n" xrandr --addmode DUMMY1 1024x768 >/dev/null 2>&1 ||
+    ! DISPLAY=":$n" xrandr --output DUMMY1 --mode 1024x768 --pos 1280x0 >/dev/null 2>&1; then
+    kill "$QB_XORG_PID" 2>/dev/null || true
+    wait "$QB_XORG_PID" 2>/dev/null || true
+    QB_XORG_PID=""
+    return 0
+  fi
+  # Wine reads the monitors when it connects; make sure the server has settled on the new layout.
+  DISPLAY=":$n" xrandr --listmonitors >/dev/null 2>&1 || true
+  QB_TWO_MONITOR_DISPLAY=":$n"
+}
+
+# Ends the prefix's Wine processes and its server, by the server's own process id.
+qb_stop_wine() {
   if [ -n "$QB_WINESERVER_PID" ]; then
     # Ends the prefix's remaining Wine processes, then the server itself by its id.
     "$(qb_wineserver_binary)" -k </dev/null >/dev/null 2>&1 || true
     kill "$QB_WINESERVER_PID" 2>/dev/null || true
     wait "$QB_WINESERVER_PID" 2>/dev/null || true
     QB_WINESERVER_PID=""
+  fi
+}
+
+qb_stop_all() {
+  qb_stop_wine
+  if [ -n "$QB_XORG_PID" ]; then
+    kill "$QB_XORG_PID" 2>/dev/null || true
+    wait "$QB_XORG_PID" 2>/dev/null || true
+    QB_XORG_PID=""
   fi
   if [ -n "$QB_XVFB_PID" ]; then
     kill "$QB_XVFB_PID" 2>/dev/null || true

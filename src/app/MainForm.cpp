@@ -148,7 +148,11 @@ void TMainForm::OpenOneShotMenu() {
     } else if (!::GetCursorPos(&at)) {
         at = POINT{0, 0};
     }
+    // A tall folder was cut to the height of the primary monitor when it was filled; on another monitor
+    // it is cut to that one's height instead (measured from its top, as the fill measured it).
     menu->SetLeft(at.x);
+    menu->SetTop(fw::MonitorAt(at).monitor.top);
+    FitHeightToWorkArea(menu);
     menu->SetTop(at.y);
     ClampToWorkArea(menu);
     if (DataConserver) LoadButtonFace(DataConserver->ButtonFaceBmp);

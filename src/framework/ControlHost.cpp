@@ -133,6 +133,11 @@ void ControlHost::SetMouseControl(GraphicControl* control) {
     }
 }
 
+void ControlHost::MouseGone() {
+    trackingLeave_ = false;
+    if (!captureControl_) SetMouseControl(nullptr);
+}
+
 void ControlHost::MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = form_.Handle();
     const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -42,6 +42,9 @@ public:
     void MoveAll(int dx, int dy);
     // Handles a mouse message of the form (WM_MOUSEMOVE, buttons, WM_MOUSELEAVE, WM_CAPTURECHANGED).
     void MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window was hidden: the mouse is over none of its controls any more, and whatever it rests on
+    // when the window shows again is entered afresh.
+    void MouseGone();
 
     void NoteCanvasInUse(GraphicControl* control);
     void FreeCanvases() noexcept;

@@ -116,7 +116,11 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             Activated(LOWORD(wParam) != WA_INACTIVE);
             break;
         case WM_SHOWWINDOW:
-            if (wParam) Showing();
+            if (wParam) {
+                Showing();
+            } else {
+                controls_.MouseGone();
+            }
             break;
         case WM_ACTIVATEAPP:
             if (Application* app = App()) app->ActivateAppChanged(wParam != FALSE);

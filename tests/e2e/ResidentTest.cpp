@@ -48,35 +48,6 @@ std::optional<int> StoredInteger(const wchar_t* name) {
     return reg.ReadInteger(name);
 }
 
-// The visible top-level windows of a process with a class name.
-std::vector<HWND> WindowsOf(DWORD process, const wchar_t* className) {
-    struct Search {
-        DWORD process;
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{process, className, {}};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(w, &pid);
-            wchar_t cls[64];
-            ::GetClassNameW(w, cls, 64);
-            if (pid == s->process && std::wstring(cls) == s->className && ::IsWindowVisible(w))
-                s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-RECT ClientOnScreen(HWND w) {
-    RECT r{};
-    ::GetClientRect(w, &r);
-    ::MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 void PressHotKey() {
     qbtest::KeyDown(VK_CONTROL);
     qbtest::TapKey('E');
@@ -103,7 +74,7 @@ protected:
             qbtest::WaitUntil([&] { return (mainForm_ = program_->FindWindowOf(L"TMainForm")) != nullptr; }));
         ASSERT_TRUE(qbtest::WaitUntil([&] { return !AllUtilityWindows().empty(); })) << "no tray icon window";
     }
-    std::vector<HWND> Windows(const wchar_t* className) const { return WindowsOf(program_->Id(), className); }
+    std::vector<HWND> Windows(const wchar_t* className) const { return program_->VisibleWindows(className); }
     HWND TopMenu() const {
         const auto found = Windows(L"TTopMenuFiler");
         return found.empty() ? nullptr : found.front();
@@ -116,17 +87,7 @@ protected:
         qbtest::WaitUntil([&] { return (menu = TopMenu()) != nullptr; }, 10s);
         return menu;
     }
-    // The program's hidden utility windows: the tray icon's is one of them.
-    std::vector<HWND> AllUtilityWindows() const {
-        std::vector<HWND> all;
-        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"TPUtilWindow", nullptr); w;
-             w = ::FindWindowExW(nullptr, w, L"TPUtilWindow", nullptr)) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(w, &pid);
-            if (pid == program_->Id()) all.push_back(w);
-        }
-        return all;
-    }
+    std::vector<HWND> AllUtilityWindows() const { return program_->UtilityWindows(); }
     // Whether the notification area holds an icon of the program's: changing nothing of an icon succeeds
     // only for one that is there.
     bool TrayIconShown() const {
@@ -139,15 +100,11 @@ protected:
         }
         return false;
     }
-    // What the shell sends when the user presses the left button on the icon (to every utility window of
-    // the program: only the tray's answers).
-    void ClickTrayIcon() const {
-        for (HWND w : AllUtilityWindows()) ::PostMessageW(w, WM_USER + 100, 0, WM_LBUTTONDOWN);
-    }
+    void ClickTrayIcon() const { program_->ClickTrayIcon(); }
     // The height of the top menu's entries, found by hovering the last one ("終了", short enough to leave
     // the middle of its row clear of glyphs) and counting the rows that turn navy there.
     static int EntryHeight(HWND menu) {
-        const RECT c = ClientOnScreen(menu);
+        const RECT c = qbtest::ClientOnScreen(menu);
         const int x = (c.left + c.right) / 2;
         const qbtest::Rgb navy{0, 0, 128};
         qbtest::MoveMouseTo(POINT{c.left + 30, c.bottom - 3});
@@ -163,7 +120,7 @@ protected:
     }
     // The centre of the n-th command counted from the bottom: 0 exit, 1 about, 2 help, 3 settings.
     static POINT Command(HWND menu, int entryHeight, int fromBottom) {
-        const RECT c = ClientOnScreen(menu);
+        const RECT c = qbtest::ClientOnScreen(menu);
         static const int kAbove[] = {0, 1, 2, 3};            // entries below, counted in entry heights
         static const int kSeparatorsBelow[] = {0, 0, 1, 2};  // 10-pixel separators below
         const int bottom = c.bottom - kAbove[fromBottom] * entryHeight - kSeparatorsBelow[fromBottom] * 10;
@@ -196,7 +153,7 @@ TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesT
     EXPECT_EQ(r.top, 280);
 
     // Resting on the first desktop folder opens it beside the top menu.
-    const RECT c = ClientOnScreen(menu);
+    const RECT c = qbtest::ClientOnScreen(menu);
     qbtest::MoveMouseTo(POINT{c.left + 30, c.top + 8});
     ASSERT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s)) << "no submenu";
     RECT sub{};
@@ -213,6 +170,12 @@ TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesT
     }));
     EXPECT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TSubFolderFiler").empty(); }));
     EXPECT_EQ(Windows(L"TTopMenuFiler").size(), 1u);
+
+    // Resting on the same folder as before opens it again at the new place.
+    const RECT moved = qbtest::ClientOnScreen(menu);
+    qbtest::MoveMouseTo(POINT{moved.left + 30, moved.top + 8});
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s))
+        << "the folder that was highlighted before the move no longer opens";
 }
 
 TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {
@@ -250,7 +213,7 @@ TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {
     ASSERT_NE(ok, nullptr);
     RECT okRect{};
     ::GetWindowRect(ok, &okRect);
-    const RECT aboutClient = ClientOnScreen(about);
+    const RECT aboutClient = qbtest::ClientOnScreen(about);
     EXPECT_EQ(okRect.left, aboutClient.left);
     EXPECT_EQ(okRect.right, aboutClient.right);
     EXPECT_EQ(okRect.bottom, aboutClient.bottom);
@@ -287,7 +250,7 @@ TEST_F(Resident, LeavingForAnotherProgramClosesTheCascadeOnlyWhenTheSettingsSayS
 
     HWND menu = OpenWithHotKey(POINT{300, 200});
     ASSERT_NE(menu, nullptr);
-    const RECT c = ClientOnScreen(menu);
+    const RECT c = qbtest::ClientOnScreen(menu);
     qbtest::MoveMouseTo(POINT{c.left + 30, c.top + 8});
     ASSERT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s));
     ASSERT_TRUE(other.Activate());

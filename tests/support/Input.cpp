@@ -6,14 +6,17 @@ namespace qbtest {
 
 namespace {
 
+// Absolute coordinates over the whole virtual screen, so that the cursor reaches every monitor.
 void SendMouse(DWORD flags, POINT at) {
-    const int w = ::GetSystemMetrics(SM_CXSCREEN) - 1;
-    const int h = ::GetSystemMetrics(SM_CYSCREEN) - 1;
+    const int x0 = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y0 = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int w = ::GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1;
+    const int h = ::GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1;
     INPUT in{};
     in.type = INPUT_MOUSE;
-    in.mi.dx = (at.x * 65535 + w / 2) / w;
-    in.mi.dy = (at.y * 65535 + h / 2) / h;
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = ((at.x - x0) * 65535 + w / 2) / w;
+    in.mi.dy = ((at.y - y0) * 65535 + h / 2) / h;
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     ::SendInput(1, &in, sizeof(in));
 }
 

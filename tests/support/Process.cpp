@@ -64,6 +64,49 @@ HWND ProgramProcess::FindWindowOf(const wchar_t* className, const wchar_t* capti
     return search.found;
 }
 
+std::vector<HWND> ProgramProcess::VisibleWindows(const wchar_t* className) const {
+    struct Search {
+        DWORD pid;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{id_, className, {}};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[256];
+            ::GetClassNameW(w, cls, 256);
+            if (pid == s->pid && std::wstring(cls) == s->className && ::IsWindowVisible(w))
+                s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> ProgramProcess::UtilityWindows() const {
+    std::vector<HWND> all;
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"TPUtilWindow", nullptr); w;
+         w = ::FindWindowExW(nullptr, w, L"TPUtilWindow", nullptr)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == id_) all.push_back(w);
+    }
+    return all;
+}
+
+void ProgramProcess::ClickTrayIcon() const {
+    for (HWND w : UtilityWindows()) ::PostMessageW(w, WM_USER + 100, 0, WM_LBUTTONDOWN);
+}
+
+RECT ClientOnScreen(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 OtherProgramWindow::OtherProgramWindow() {
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = ::DefWindowProcW;

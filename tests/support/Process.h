@@ -8,6 +8,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qbtest {
 
@@ -24,6 +25,13 @@ public:
     bool Running() const noexcept;
     // A visible or hidden top-level window of this process with the given class (and caption, when given).
     HWND FindWindowOf(const wchar_t* className, const wchar_t* caption = nullptr) const;
+    // Its visible top-level windows of a class, in z order.
+    std::vector<HWND> VisibleWindows(const wchar_t* className) const;
+    // Its hidden utility windows (the tray icon's is one of them).
+    std::vector<HWND> UtilityWindows() const;
+    // What the shell sends when the user presses the left button on the program's tray icon (posted to
+    // every utility window of the program: only the tray's answers).
+    void ClickTrayIcon() const;
 
 private:
     fw::unique_handle process_;
@@ -53,6 +61,8 @@ bool BringToFront(HWND window, std::chrono::milliseconds timeout);
 std::wstring WindowText(HWND hwnd);
 // The child of `parent` with the given class whose text is not empty, in z order; null if none.
 HWND FindChild(HWND parent, const wchar_t* className, const wchar_t* text = nullptr);
+// A window's client rectangle in screen coordinates (under Wine a menu window's caption is drawn above it).
+RECT ClientOnScreen(HWND window);
 // A real left click at a screen point (cursor move, button down, button up).
 void ClickAt(POINT screen);
 // Saves what the screen shows inside `rect` as a 24-bit BMP file; true on success.
