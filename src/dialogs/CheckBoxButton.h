@@ -20,6 +20,7 @@ public:
 
     bool Checked;                      // the tick, kept up to date with the box
     fw::CheckBox* CheckBox = nullptr;  // owned by the container (as component owner); made on Attach
+    std::wstring SpokenName() const override { return Caption; }
     std::wstring Caption;
     int ExtraWidth = 25;  // the box and its gap, beside the caption's text
     std::function<void(TCheckBoxButton& sender)> OnValueChange;

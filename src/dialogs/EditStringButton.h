@@ -30,6 +30,8 @@ public:
     void ApplyRename() override {}
     void CancelRename() override {}
 
+    // The texts either side of the field, read together.
+    std::wstring SpokenName() const override { return Prefix + L" " + Suffix; }
     std::wstring Prefix;
     std::wstring EditText;  // follows the field as the user types
     std::wstring Suffix;

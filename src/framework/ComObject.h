@@ -12,7 +12,8 @@
 // ComObject answers QueryInterface from its list of interfaces (IUnknown is the first interface's, so every
 // route gives the same identity), counts references with interlocked operations (other threads and OLE's
 // own may hold them), and deletes the object at the last Release. An interface's own bases other than
-// IUnknown are not answered unless listed; list only interfaces that do not derive from each other.
+// IUnknown are not answered unless listed, except IDispatch for a dispatch interface (IAccessible, ...);
+// list only interfaces that do not derive from each other.
 //
 // The object's destructor is reachable only through Release: MakeComObject refuses a class whose destructor
 // is public, so such an object can be neither deleted directly nor made on the stack.
@@ -20,6 +21,7 @@
 
 #include "framework/ComPtr.h"
 
+#include <oaidl.h>
 #include <unknwn.h>
 
 #include <tuple>
@@ -65,6 +67,9 @@ private:
     template <class First, class... Rest>
     void* Find(REFIID riid) noexcept {
         if (::IsEqualIID(riid, __uuidof(First))) return static_cast<First*>(this);
+        if constexpr (std::is_base_of_v<IDispatch, First>) {
+            if (::IsEqualIID(riid, IID_IDispatch)) return static_cast<IDispatch*>(static_cast<First*>(this));
+        }
         if constexpr (sizeof...(Rest) > 0) {
             return Find<Rest...>(riid);
         } else {

@@ -11,6 +11,7 @@ public:
 
     void OpenFromTriangle() override;
     void Hover() override;
+    bool OpensSubmenu() const override { return true; }
 
 private:
     void OpenSubFolder();

@@ -1,10 +1,13 @@
 #include "popup/PopupBase.h"
 
 #include "framework/Screen.h"
+#include "popup/MenuAccessible.h"
 
 namespace {
 
 constexpr int kOverlap = 5;
+// Posted by a screen reader's request for an entry's default action; wParam is the entry's index.
+constexpr UINT kDefaultAction = WM_APP + 0x120;
 // The wheel moves three lines of the usual entry height (a 16-pixel icon) per notch.
 constexpr int kWheelStep = 3 * 16;
 
@@ -55,6 +58,8 @@ TPopupMenuBase::~TPopupMenuBase() {
     if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
     ButtonManager->Free();
     ButtonManager = nullptr;
+    // A screen reader may still hold the object: from now on it hears that the window is gone.
+    if (accessible_) accessible_->Disconnect();
 }
 
 void TPopupMenuBase::WillFreeLater() noexcept {
@@ -77,7 +82,34 @@ LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         WMMove();
         return 0;
     }
+    if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        if (IAccessible* object = Accessible()) return ::LresultFromObject(__uuidof(IAccessible), wParam, object);
+    }
+    if (msg == kDefaultAction) {
+        DoDefaultAction(static_cast<int>(wParam));
+        return 0;
+    }
     return fw::Form::WndProc(msg, wParam, lParam);
+}
+
+IAccessible* TPopupMenuBase::Accessible() {
+    if (!accessible_ && !Marked()) accessible_ = fw::MakeComObject<TMenuAccessible>(*this);
+    return accessible_.get();
+}
+
+bool TPopupMenuBase::PostDefaultAction(int index) noexcept {
+    return Handle() && ::PostMessageW(Handle(), kDefaultAction, static_cast<WPARAM>(index), 0);
+}
+
+void TPopupMenuBase::DoDefaultAction(int index) {
+    TPopupButtonBase* entry = ButtonManager ? ButtonManager->Entries(index) : nullptr;
+    if (!entry) return;
+    TEntryScope hold(*entry);
+    if (entry->OpensSubmenu()) {
+        entry->Hover();
+    } else {
+        entry->Click();
+    }
 }
 
 void TPopupMenuBase::WMMove() {

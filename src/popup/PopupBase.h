@@ -9,11 +9,15 @@
 // TPopupMenuManager owns the top menus and the windows that left a cascade.
 #pragma once
 
+#include "framework/ComPtr.h"
 #include "framework/Form.h"
 #include "framework/LiveCount.h"
 #include "popup/PopupButtonManager.h"
 
 #include <functional>
+
+class TMenuAccessible;
+struct IAccessible;
 
 class TPopupMenuBase : public fw::Form, public fw::LiveCount<TPopupMenuBase> {
 public:
@@ -39,6 +43,13 @@ public:
     // Whether this window is a root menu (the desktop's folders); the manager's queries look for them.
     virtual bool IsRootMenu() const noexcept { return false; }
 
+    // What the window hands to screen readers (made on first use, owned by the window).
+    IAccessible* Accessible();
+    TMenuAccessible* AccessibleObject() const noexcept { return accessible_.get(); }
+    // Carries out the default action of the entry at `index` from the window's queue, as a screen reader
+    // asks: an entry with a submenu opens it, any other is clicked. False when it cannot be posted.
+    bool PostDefaultAction(int index) noexcept;
+
     MessageHook MenuMessageHook;
     fw::Component* Adopter = nullptr;
     TPopupButtonManager* ButtonManager = nullptr;
@@ -55,6 +66,9 @@ protected:
 private:
     void CommonSetup();
     void CloseHandler(fw::CloseAction& action);
+    void DoDefaultAction(int index);
+
+    fw::ComPtr<TMenuAccessible> accessible_;
 };
 
 // Forwards the owner-drawing messages of a menu tracked with the window as owner to `hook` for as long

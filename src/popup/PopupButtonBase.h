@@ -58,6 +58,13 @@ public:
     virtual void StartDrag() {}
     // The text a submenu opened from this entry takes as its caption; null for entries without one.
     virtual const std::wstring* CaptionText() const { return nullptr; }
+    // What a screen reader says for the entry: its caption, unless the entry shows more than one text.
+    virtual std::wstring SpokenName() const {
+        const std::wstring* caption = CaptionText();
+        return caption ? *caption : std::wstring();
+    }
+    // Whether the entry opens a submenu (a folder, a tree of settings): screen readers say "has popup".
+    virtual bool OpensSubmenu() const { return false; }
 
     void SetHoverDelay(int milliseconds) noexcept { tracker_.Interval = milliseconds; }
     int HoverDelay() const noexcept { return tracker_.Interval; }

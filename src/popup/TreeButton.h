@@ -13,6 +13,7 @@ public:
 
     void OpenFromTriangle() override;
     void Hover() override;
+    bool OpensSubmenu() const override { return true; }
 
     FillProcType FillProc;
 

@@ -5,6 +5,7 @@
 
 #include "dialogs/CheckBoxButton.h"
 #include "dialogs/EditStringButton.h"
+#include "popup/MenuAccessible.h"
 #include "framework/Registry.h"
 #include "framework/TextConv.h"
 #include "popup/PopupTestUtil.h"
@@ -365,6 +366,48 @@ TEST_F(SettingsMenu, TheOpenFileDialogFillsThePathWhileTheMenusRefuseToClose) {
     EXPECT_NE(filter.find(L"ビットマップ"), std::wstring::npos) << fw::WideToUtf8(filter);
     EXPECT_TRUE(w->ButtonManager->CloseAllowed);
     EXPECT_TRUE(w->Visible());
+}
+
+TEST_F(SettingsMenu, AScreenReaderHearsEachRowsTextsAndItsFieldsValueOrCheck) {
+    settings_->DelayTime = 350;
+    settings_->HideWhenDeactivate = true;
+    TPopupMenuBase* w = OpenSettings();
+    IAccessible* rows = w->Accessible();
+    ASSERT_NE(rows, nullptr);
+    auto child = [](long id) {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = id;
+        return v;
+    };
+    auto text = [&](HRESULT (IAccessible::*get)(VARIANT, BSTR*), long id) {
+        BSTR b = nullptr;
+        if (FAILED((rows->*get)(child(id), &b)) || !b) return std::wstring();
+        std::wstring t(b, ::SysStringLen(b));
+        ::SysFreeString(b);
+        return t;
+    };
+    auto number = [&](HRESULT (IAccessible::*get)(VARIANT, VARIANT*), long id) {
+        VARIANT v;
+        ::VariantInit(&v);
+        return SUCCEEDED((rows->*get)(child(id), &v)) && v.vt == VT_I4 ? v.lVal : -1L;
+    };
+    // The delay row: its two texts and the number in its field.
+    EXPECT_EQ(text(&IAccessible::get_accName, 1), L"サブメニュー表示まで ミリ秒待つ");
+    EXPECT_EQ(number(&IAccessible::get_accRole, 1), ROLE_SYSTEM_TEXT);
+    EXPECT_EQ(text(&IAccessible::get_accValue, 1), L"350");
+    // The file row's field, not its browse button.
+    EXPECT_EQ(number(&IAccessible::get_accRole, 7), ROLE_SYSTEM_TEXT);
+    // The check box rows: checked as the box is.
+    auto* hide = Row<TCheckBoxButton>(w, 4);
+    ASSERT_NE(hide, nullptr);
+    EXPECT_EQ(text(&IAccessible::get_accName, 5), hide->Caption);
+    EXPECT_EQ(number(&IAccessible::get_accRole, 5), ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_TRUE(number(&IAccessible::get_accState, 5) & STATE_SYSTEM_CHECKED);
+    ClickOn(hide->CheckBox->Handle());
+    EXPECT_TRUE(
+        qbtest::WaitUntil([&] { return !(number(&IAccessible::get_accState, 5) & STATE_SYSTEM_CHECKED); }));
 }
 
 }  // namespace
