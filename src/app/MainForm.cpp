@@ -114,6 +114,8 @@ void TMainForm::ShowTopMenuAtCursor() {
     menu->SetTop(top);
     menu->Show();
     if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
+    // Opened from the tray icon: the keys work at once, and the first Down highlights the first entry.
+    menu->TakeFocus(false);
 }
 
 void TMainForm::TaskTray1RightMouseDown() {
@@ -158,6 +160,7 @@ void TMainForm::OpenOneShotMenu() {
     if (DataConserver) LoadButtonFace(DataConserver->ButtonFaceBmp);
     menu->Show();
     if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
+    menu->TakeFocus(false);
 }
 
 void TMainForm::FormDestroy() {
@@ -207,6 +210,8 @@ void TMainForm::WMHotKey(WPARAM id) {
     menu->SetTop(at.y);
     menu->Show();
     if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
+    // Opened from the keyboard: the keys work at once, on the first entry highlighted already.
+    menu->TakeFocus(true);
 }
 
 void TMainForm::AppDeactivate() {

@@ -45,6 +45,23 @@ void TCheckBoxButton::Measure() {
     PlaceBox();
 }
 
+void TCheckBoxButton::Paint() {
+    TPopupButton::Paint();
+    fw::Canvas* canvas = GetCanvas();
+    if (!canvas || !CheckBox) return;
+    // The box covers the row, so it shows the row's highlight: navy with white text.
+    const fw::Font& font = canvas->GetFont();
+    if (!CheckBox->GetFont().SameAs(font) || CheckBox->GetFont().GetColor() != font.GetColor())
+        CheckBox->SetFont(font);
+    CheckBox->SetColor(canvas->GetBrush().GetColor());
+}
+
+void TCheckBoxButton::Activate() {
+    if (!CheckBox) return;
+    CheckBox->SetChecked(!CheckBox->Checked());
+    Toggled(CheckBox->Checked());
+}
+
 TPopupButtonBase& TCheckBoxButton::SetLeft(int v) {
     TPopupButton::SetLeft(v);
     PlaceBox();

@@ -15,6 +15,9 @@ public:
 
     void Attach(TPopupButtonManager* container) override;
     void Measure() override;
+    void Paint() override;
+    // Enter on the row ticks or unticks the box, as a click on it does.
+    void Activate() override;
     TPopupButtonBase& SetLeft(int v) override;
     TPopupButtonBase& SetTop(int v) override;
 

@@ -114,13 +114,19 @@ void TEditStringButton::Paint() {
     canvas->GetBrush().SetColor(ContainerColor());
 }
 
+void TEditStringButton::Activate() {
+    if (!EditBox) return;
+    EditBox->SetFocus();
+    EditBox->SelectAll();
+}
+
 void TEditStringButton::FieldKeyDown(WORD& key, fw::ShiftState shift) {
     PassNavigationKey(key, shift);
 }
 
 bool TEditStringButton::IsNavigationKey(WORD key, fw::ShiftState shift) noexcept {
     const fw::ShiftState held = shift & kModifierKeys;
-    if (key == VK_ESCAPE) return held == 0;
+    if (key == VK_ESCAPE || key == VK_UP || key == VK_DOWN) return held == 0;
     // Shift + Tab goes back; it is no usable hotkey either.
     if (key == VK_TAB) return held == 0 || held == fw::ssShift;
     return false;
@@ -137,6 +143,11 @@ bool TEditStringButton::PassNavigationKey(WORD& key, fw::ShiftState shift) {
     if (pressed == VK_ESCAPE) {
         // The field has the focus, so the menu window would never see the key that closes it.
         ::SendMessageW(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (pressed == VK_UP || pressed == VK_DOWN) {
+        // A one-line field has no lines to move between: the key goes back to the rows, from this one.
+        window->ButtonManager->SetHighlight(this);
+        window->SetFocus();
+        ::SendMessageW(window->Handle(), WM_KEYDOWN, pressed, 0);
     } else if (HWND next = ::GetNextDlgTabItem(window->Handle(), EditBox->Handle(),
                                                (shift & fw::ssShift) ? TRUE : FALSE)) {
         ::SetFocus(next);

@@ -29,6 +29,8 @@ public:
     // The rows name no shell item: there is nothing to rename.
     void ApplyRename() override {}
     void CancelRename() override {}
+    // Enter on the row: the field takes the focus, its text selected.
+    void Activate() override;
 
     // The texts either side of the field, read together.
     std::wstring SpokenName() const override { return Prefix + L" " + Suffix; }
@@ -50,7 +52,8 @@ protected:
     // Moves the controls onto the row's place in the menu window.
     virtual void PlaceControls();
     virtual void FieldKeyDown(WORD& key, fw::ShiftState shift);
-    // Escape goes on to the menu window (which closes), Tab moves the focus on; true when `key` was one.
+    // Escape goes on to the menu window (which closes), Tab moves the focus on, Up and Down go back to the
+    // rows, moving the highlight from this one; true when `key` was one.
     bool PassNavigationKey(WORD& key, fw::ShiftState shift);
     static bool IsNavigationKey(WORD key, fw::ShiftState shift) noexcept;
     // Raises OnValueChange with the row held: the listener may free the row, its container or its window.

@@ -52,5 +52,6 @@ TPopupMenuBase* TMenuFilerBase::OpenSubFolder(TPopupButtonBase* entry) {
     }
     child->Show();
     ChildMenu = child;
+    ChildEntry = entry;
     return child;
 }

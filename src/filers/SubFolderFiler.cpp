@@ -14,6 +14,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -58,9 +59,11 @@ TSubFolderFiler::TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileO
     SetIcon(fw::unique_hicon(entry.GetIcon()));
     folder_ = CopyIdList(entry.AbsoluteId());
     Refill();
+    // Escape and the other menu keys are the menu window's.
     OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
-        if (key == VK_F5) RequestRefresh();
-        if (key == VK_ESCAPE) Close();
+        if (key != VK_F5) return;
+        RequestRefresh();
+        key = 0;
     };
     RegisterDropTarget();
 }
@@ -146,6 +149,33 @@ void TSubFolderFiler::AddPlaceholder(const wchar_t* caption) {
 }
 
 void TSubFolderFiler::Refill() {
+    // A highlight a key placed stays on its item, or on its place when the item is gone: the keyboard
+    // user keeps going from there after F5, a rename or a change on disk.
+    TPopupButtonBase* hot = ButtonManager->KeyboardHighlight() ? ButtonManager->HotEntry() : nullptr;
+    std::wstring caption;
+    int place = 0;
+    if (hot) {
+        if (const std::wstring* text = hot->CaptionText()) caption = *text;
+        for (TPopupButtonBase* e : *ButtonManager) {
+            if (e == hot) break;
+            ++place;
+        }
+    }
+    Fill();
+    if (!hot || ButtonManager->EntryCount() == 0) return;
+    TPopupButtonBase* again = nullptr;
+    for (TPopupButtonBase* e : *ButtonManager) {
+        const std::wstring* text = e->CaptionText();
+        if (text && *text == caption) {
+            again = e;
+            break;
+        }
+    }
+    if (!again) again = ButtonManager->Entries(std::min(place, ButtonManager->EntryCount() - 1));
+    if (again && again->Actionable()) ButtonManager->SetHighlight(again);
+}
+
+void TSubFolderFiler::Fill() {
     if (!folder_) return;
     ButtonManager->ClearEntries();
     const TShellFolder folder(folder_.get());

@@ -51,6 +51,8 @@ private:
     // Refills now, or as soon as no entry is busy any more.
     void RefillWhenIdle();
     void AddPlaceholder(const wchar_t* caption);
+    // Lists the folder into the emptied window.
+    void Fill();
     void RegisterDropTarget();
     void RevokeDropTarget() noexcept;
 

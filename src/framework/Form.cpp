@@ -284,6 +284,16 @@ void Form::Hide() {
     if (Handle()) ::ShowWindow(Handle(), SW_HIDE);
 }
 
+void Form::SetFocus() {
+    if (!Handle() || Marked()) return;
+    if (::GetForegroundWindow() != Handle()) ::SetForegroundWindow(Handle());
+    ::SetFocus(Handle());
+}
+
+bool Form::Focused() const noexcept {
+    return Handle() && ::GetFocus() == Handle();
+}
+
 void Form::Invalidate(const RECT* rect) {
     if (Handle()) ::InvalidateRect(Handle(), rect, FALSE);
 }

@@ -85,6 +85,10 @@ public:
     bool Visible() const noexcept;
     void Show();  // makes the form visible and brings it to the front
     void Hide();
+    // Gives the form the keyboard focus, bringing it to the foreground first when another window is there
+    // (which the system allows only while the program may take the foreground, as after its hotkey).
+    void SetFocus();
+    bool Focused() const noexcept;
     void Close();
     // Closes the form later, from the message queue (as the close box does).
     void PostClose();

@@ -56,5 +56,9 @@ void TEditCaptionButton::CancelRename() {
 }
 
 void TEditCaptionButton::HideEditBox() {
-    if (EditBox) EditBox->SetVisible(false);
+    if (!EditBox) return;
+    const bool focused = EditBox->Focused();
+    EditBox->SetVisible(false);
+    // The keys go back to the menu window, where the entry is still highlighted.
+    if (TPopupMenuBase* window = MenuWindow(); focused && window) window->SetFocus();
 }

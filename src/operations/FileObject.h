@@ -44,9 +44,9 @@ public:
     // Runs the command the shell marks as default, without showing the menu; nothing when there is none.
     void InvokeDefault();
     // Shows the item's context menu at a screen point and carries out what is chosen.
-    void ShowContextMenu(int x, int y);
-    // Opens the rename box over the caption, holding the caption.
-    void BeginRename();
+    void ShowContextMenu(int x, int y) override;
+    // Opens the rename box over the caption, holding the caption, for an item the shell lets us rename.
+    void BeginRename() override;
     // Asks the shell to give the item the edit box's name; on success the entry follows the new name.
     void ApplyRename() override;
 

@@ -6,6 +6,7 @@
 #include "shell/ShellFolder.h"
 
 void TFileObject::BeginRename() {
+    if (!(Attributes & SFGAO_CANRENAME)) return;
     BeginEdit(kIconWidth + kGap, 0, Caption());
 }
 

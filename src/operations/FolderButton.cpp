@@ -27,14 +27,14 @@ void TFolderButton::Hover() {
     if (TriangleSide == 2) OpenSubFolder();
 }
 
-void TFolderButton::OpenSubFolder() {
+TPopupMenuBase* TFolderButton::OpenSubFolder() {
     // Enumerating a slow folder may pump messages, and a hover or triangle of this same entry may come in.
-    if (opening_) return;
+    if (opening_) return nullptr;
     TEntryScope scope(*this);
     TPopupMenuBase* window = MenuWindow();
-    if (!window) return;
+    if (!window) return nullptr;
     const FlagScope busy(opening_);
-    window->OpenSubFolder(this);
+    return window->OpenSubFolder(this);
 }
 
 void TRemovableFolder::SetAttributes(ULONG flags) {

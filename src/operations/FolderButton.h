@@ -11,10 +11,11 @@ public:
 
     void OpenFromTriangle() override;
     void Hover() override;
-    bool OpensSubmenu() const override { return true; }
+    bool HasSubmenu() const override { return true; }
+    TPopupMenuBase* OpenSubmenu() override { return OpenSubFolder(); }
 
 private:
-    void OpenSubFolder();
+    TPopupMenuBase* OpenSubFolder();
     bool opening_ = false;  // while the window opens this folder; a request from inside that is dropped
 };
 

@@ -51,6 +51,10 @@ bool TDelayCaller::Running() const noexcept {
     return hover_->current == this && hover_->timer.Enabled();
 }
 
+void TDelayCaller::StopPending() noexcept {
+    if (THoverTimer* hover = g_hoverTimer.Current()) hover->timer.SetEnabled(false);
+}
+
 void TDelayCaller::Fire() {
     hover_->timer.SetEnabled(false);
     if (Condition && Condition() && Action) Action();

@@ -25,6 +25,8 @@ public:
     void Stop();
     // Whether the shared timer is counting down for this tracker.
     bool Running() const noexcept;
+    // Stops whichever tracker is counting down (a key takes over from the mouse).
+    static void StopPending() noexcept;
 
 private:
     void Fire();

@@ -67,12 +67,6 @@ long TMenuAccessible::ChildIdOf(const TPopupButtonBase* entry) const noexcept {
     return CHILDID_SELF;
 }
 
-void TMenuAccessible::HighlightMoved(const TPopupButtonBase* entry) const noexcept {
-    const long id = ChildIdOf(entry);
-    if (id != CHILDID_SELF && WindowHandle())
-        ::NotifyWinEvent(EVENT_OBJECT_FOCUS, WindowHandle(), OBJID_CLIENT, id);
-}
-
 TPopupButtonBase* TMenuAccessible::Entry(const VARIANT& child, HRESULT& status) const noexcept {
     status = S_OK;
     if (!window_ || !window_->ButtonManager) {
@@ -240,7 +234,7 @@ STDMETHODIMP TMenuAccessible::get_accState(VARIANT child, VARIANT* state) noexce
         const bool highlighted = window_->ButtonManager->HotEntry() == entry;
         if (highlighted) bits |= STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_SELECTED;
         if (highlighted && ::GetFocus() == window) bits |= STATE_SYSTEM_FOCUSED;
-        if (entry->OpensSubmenu()) bits |= STATE_SYSTEM_HASPOPUP;
+        if (entry->HasSubmenu()) bits |= STATE_SYSTEM_HASPOPUP;
         if (HWND control = ControlOf(*entry)) {
             if (IsCheckBox(control) && ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) {
                 bits |= STATE_SYSTEM_CHECKED;
@@ -303,7 +297,7 @@ STDMETHODIMP TMenuAccessible::get_accDefaultAction(VARIANT child, BSTR* action) 
     TPopupButtonBase* entry = Entry(child, status);
     if (FAILED(status)) return status;
     if (!entry || IsSeparator(*entry) || IsLabel(*entry) || ControlOf(*entry)) return S_FALSE;
-    return ToBstr(entry->OpensSubmenu() ? kOpen : kRun, action);
+    return ToBstr(entry->HasSubmenu() ? kOpen : kRun, action);
 }
 
 STDMETHODIMP TMenuAccessible::accSelect(long, VARIANT) noexcept {

@@ -26,8 +26,6 @@ public:
     void Disconnect() noexcept { window_ = nullptr; }
     // The child id of an entry (1-based), or CHILDID_SELF for none.
     long ChildIdOf(const TPopupButtonBase* entry) const noexcept;
-    // Tells listening screen readers that the highlight is on `entry` now (nothing for null).
-    void HighlightMoved(const TPopupButtonBase* entry) const noexcept;
 
     // IDispatch: not offered (clients use the IAccessible methods).
     STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override;

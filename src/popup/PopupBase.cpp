@@ -2,6 +2,7 @@
 
 #include "framework/Screen.h"
 #include "popup/MenuAccessible.h"
+#include "popup/DelayCaller.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ TPopupMenuBase::TPopupMenuBase(fw::Component* owner, const fw::FormParams& param
 TPopupMenuBase::TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const fw::FormParams& params)
     : fw::Form(owner, params) {
     Adopter = adopter;
-    OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
-        if (key == VK_ESCAPE) Close();
-    };
+    keyboard_ = true;
     CommonSetup();
 }
 
@@ -35,6 +34,7 @@ void TPopupMenuBase::CommonSetup() {
     Ready = true;
     ButtonManager = new TPopupButtonManager(this);
     ButtonManager->SetParent(this);
+    ButtonManager->OnHighlightChange = [this](TPopupButtonManager&) { TellHighlight(); };
     ChildMenu = nullptr;
     OnClose = [this](fw::Form&, fw::CloseAction& action) { CloseHandler(action); };
     ParentMenu = dynamic_cast<TPopupMenuBase*>(Owner());
@@ -69,6 +69,7 @@ void TPopupMenuBase::WillFreeLater() noexcept {
         ChildMenu->ParentMenu = nullptr;
         ChildMenu->Release();
         ChildMenu = nullptr;
+        ChildEntry = nullptr;
     }
     if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
     ParentMenu = nullptr;
@@ -83,13 +84,60 @@ LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
-        if (IAccessible* object = Accessible()) return ::LresultFromObject(__uuidof(IAccessible), wParam, object);
+        if (IAccessible* object = Accessible())
+            return ::LresultFromObject(__uuidof(IAccessible), wParam, object);
     }
     if (msg == kDefaultAction) {
         DoDefaultAction(static_cast<int>(wParam));
         return 0;
     }
+    if (msg == WM_SETFOCUS) {
+        // Back from a submenu, say: the highlight did not move, but the reader's focus did.
+        const LRESULT result = fw::Form::WndProc(msg, wParam, lParam);
+        TellHighlight();
+        return result;
+    }
+    if (keyboard_) {
+        switch (msg) {
+            case WM_CHAR:
+                // Characters come here only while the window itself has the focus, never while a field or
+                // a rename box of it has.
+                if (wParam >= L' ') {
+                    TDelayCaller::StopPending();
+                    ButtonManager->TypeAhead(static_cast<wchar_t>(wParam));
+                    return 0;
+                }
+                break;
+            case WM_SYSKEYDOWN:
+                // F10 is a system key: with Shift it arrives here, not as WM_KEYDOWN.
+                if (wParam == VK_F10 && (fw::KeyboardShiftState() & fw::ssShift)) {
+                    ContextMenuKey(VK_F10);
+                    return 0;
+                }
+                break;
+            case WM_KEYUP:
+            case WM_SYSKEYUP:
+                // The system would answer the release with a context menu or the window menu of its own.
+                if (contextKeyDown_ && (wParam == VK_APPS || wParam == VK_F10)) {
+                    contextKeyDown_ = false;
+                    return 0;
+                }
+                break;
+            default:
+                break;
+        }
+    }
     return fw::Form::WndProc(msg, wParam, lParam);
+}
+
+void TPopupMenuBase::TellHighlight() const noexcept {
+    // Screen readers follow the highlight of the window that has the keyboard focus.
+    if (!Handle() || ::GetFocus() != Handle() || !ButtonManager) return;
+    const TPopupButtonBase* hot = ButtonManager->HotEntry();
+    for (int i = 0; hot && i < ButtonManager->EntryCount(); ++i) {
+        if (ButtonManager->Entries(i) == hot)
+            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, i + 1);
+    }
 }
 
 IAccessible* TPopupMenuBase::Accessible() {
@@ -105,11 +153,128 @@ void TPopupMenuBase::DoDefaultAction(int index) {
     TPopupButtonBase* entry = ButtonManager ? ButtonManager->Entries(index) : nullptr;
     if (!entry) return;
     TEntryScope hold(*entry);
-    if (entry->OpensSubmenu()) {
-        entry->Hover();
+    if (entry->HasSubmenu()) {
+        entry->OpenSubmenu();
     } else {
-        entry->Click();
+        entry->Activate();
     }
+}
+
+template <class Step>
+void TPopupMenuBase::WithHighlighted(Step step) {
+    TPopupButtonBase* entry = ButtonManager->HotEntry();
+    if (!entry) return;
+    // As the mouse routing does: what the entry does may free it, its container or this window.
+    TEntryScope scope(*entry);
+    step(*entry);
+}
+
+void TPopupMenuBase::KeyDown(WORD& key, fw::ShiftState shift) {
+    fw::Form::KeyDown(key, shift);
+    if (key == 0 || !keyboard_ || Marked()) return;
+    // The keyboard leads from now on: a hover the mouse started somewhere opens or closes nothing.
+    if (MenuKey(key, shift)) {
+        TDelayCaller::StopPending();
+        key = 0;
+    }
+}
+
+bool TPopupMenuBase::MenuKey(WORD key, fw::ShiftState shift) {
+    if (shift & fw::ssAlt) return false;
+    const auto move = [this](THighlightMove how) {
+        ButtonManager->MoveHighlight(how);
+        return true;
+    };
+    switch (key) {
+        case VK_DOWN:
+            return move(THighlightMove::Next);
+        case VK_UP:
+            return move(THighlightMove::Previous);
+        case VK_HOME:
+            return move(THighlightMove::First);
+        case VK_END:
+            return move(THighlightMove::Last);
+        case VK_NEXT:
+            return move(THighlightMove::PageDown);
+        case VK_PRIOR:
+            return move(THighlightMove::PageUp);
+        case VK_RIGHT:
+            OpenHighlighted();
+            return true;
+        case VK_RETURN:
+            if (!OpenHighlighted()) WithHighlighted([](TPopupButtonBase& e) { e.Activate(); });
+            return true;
+        case VK_LEFT:
+            ReturnToParent();
+            return true;
+        case VK_ESCAPE:
+            if (!ReturnToParent()) Close();
+            return true;
+        case VK_APPS:
+        case VK_F10:
+            if (key == VK_F10 && !(shift & fw::ssShift)) return false;
+            ContextMenuKey(key);
+            return true;
+        case VK_F2:
+            WithHighlighted([](TPopupButtonBase& e) { e.BeginRename(); });
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TPopupMenuBase::TakeFocus(bool highlightFirst) {
+    SetFocus();
+    if (highlightFirst && !Marked()) ButtonManager->MoveHighlight(THighlightMove::First);
+}
+
+bool TPopupMenuBase::OpenHighlighted() {
+    TPopupButtonBase* entry = ButtonManager->HotEntry();
+    if (!entry || !entry->HasSubmenu()) return false;
+    // The mouse opened it already: the focus goes over.
+    if (ChildMenu && ChildEntry == entry && ChildMenu->Visible()) {
+        ChildMenu->TakeFocus(ChildMenu->ButtonManager->HotEntry() == nullptr);
+        return true;
+    }
+    TPopupMenuBase* child = nullptr;
+    {
+        TEntryScope scope(*entry);
+        // The entry stays lit while its submenu is open, whoever lit it.
+        ButtonManager->SetHighlight(entry);
+        child = entry->OpenSubmenu();
+    }
+    // The entry may be gone now; this window is held by the key's message.
+    if (!Marked() && child && child == ChildMenu) child->TakeFocus(true);
+    return true;
+}
+
+bool TPopupMenuBase::ReturnToParent() {
+    TPopupMenuBase* parent = ParentMenu;
+    if (!parent || parent->ChildMenu != this) return false;
+    fw::HandlerScope hold(parent);
+    // The parent takes the focus before this window goes, so the activation does not wander elsewhere.
+    parent->TakeFocus(false);
+    if (parent->ButtonManager->Holds(parent->ChildEntry))
+        parent->ButtonManager->SetHighlight(parent->ChildEntry);
+    Close();
+    return true;
+}
+
+void TPopupMenuBase::ContextMenuKey(WORD key) {
+    contextKeyDown_ = true;
+    ContextMenuOfHighlight();
+    // The menu's own loop may have taken the release.
+    contextKeyDown_ = !Marked() && (::GetKeyState(key) & 0x8000) != 0;
+}
+
+void TPopupMenuBase::ContextMenuOfHighlight() {
+    TPopupButtonBase* entry = ButtonManager->HotEntry();
+    if (!entry) return;
+    ButtonManager->ScrollIntoView(entry);
+    // Under the entry, in by about an icon's width: the menu leaves the entry in sight.
+    const POINT at =
+        ButtonManager->ClientToScreen(POINT{entry->Left() + entry->Height(), entry->Top() + entry->Height()});
+    WithHighlighted([at](TPopupButtonBase& e) { e.ShowContextMenu(at.x, at.y); });
 }
 
 void TPopupMenuBase::WMMove() {
@@ -129,6 +294,7 @@ void TPopupMenuBase::ChildClosed(TPopupMenuBase* window) {
     if (!window || window != ChildMenu) return;
     window->OpensRight = true;
     ChildMenu = nullptr;
+    ChildEntry = nullptr;
     if (Adopter) {
         RemoveComponent(window);
         Adopter->InsertComponent(window);
@@ -139,6 +305,7 @@ void TPopupMenuBase::ChildClosed(TPopupMenuBase* window) {
 }
 
 void TPopupMenuBase::CloseChild() {
+    ChildEntry = nullptr;
     if (!ChildMenu) return;
     ChildMenu->Release();
     ChildMenu = nullptr;
@@ -152,8 +319,7 @@ TPopupMenuBase* TPopupMenuBase::NewChild() {
 }
 
 TPopupMenuBase* TPopupMenuBase::OpenChildFor(TPopupButtonBase* entry, const FillProc& fill) {
-    if (ChildMenu) ChildMenu->Release();
-    ChildMenu = nullptr;
+    CloseChild();
     auto* child = new TPopupMenuBase(this, Adopter);
     if (fill) fill(*child->ButtonManager);
     // The new window's entries get their final columns and widths before it is placed and shown.
@@ -162,6 +328,7 @@ TPopupMenuBase* TPopupMenuBase::OpenChildFor(TPopupButtonBase* entry, const Fill
     if (const std::wstring* text = entry ? entry->CaptionText() : nullptr) child->SetCaption(*text);
     child->Show();
     ChildMenu = child;
+    ChildEntry = entry;
     return child;
 }
 

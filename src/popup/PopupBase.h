@@ -6,6 +6,13 @@
 // then owns it; Escape or the close box closes a window and, through ownership, everything below it.
 // Windows are freed through the deferred release only, never inside their own handlers.
 //
+// The keyboard (adopting windows): in the window with the focus, Up, Down, Home, End, Page Up and Page
+// Down move the highlight, letters find an entry by its caption, Right or Enter opens the highlighted
+// entry's submenu (which takes the focus with its first entry highlighted), Enter clicks any other entry,
+// Left or Escape closes a submenu and goes back to its entry in the parent, Escape closes a window that is
+// not in a cascade, the Apps key or Shift+F10 shows the entry's context menu at the entry and F2 renames it.
+// Keys that a child control has the focus for (a settings field, a rename box) stay with the control.
+//
 // TPopupMenuManager owns the top menus and the windows that left a cascade.
 #pragma once
 
@@ -28,7 +35,7 @@ public:
 
     // Plain window: no adopter and no keyboard handling.
     explicit TPopupMenuBase(fw::Component* owner, const fw::FormParams& params = kParams);
-    // Adopting window: children that leave the cascade go to `adopter`; Escape closes the window.
+    // Adopting window: children that leave the cascade go to `adopter`; the keys work in it.
     TPopupMenuBase(fw::Component* owner, fw::Component* adopter, const fw::FormParams& params = kParams);
     ~TPopupMenuBase() override;
 
@@ -49,17 +56,32 @@ public:
     // Carries out the default action of the entry at `index` from the window's queue, as a screen reader
     // asks: an entry with a submenu opens it, any other is clicked. False when it cannot be posted.
     bool PostDefaultAction(int index) noexcept;
+    // Takes the keyboard focus (and the foreground); with `highlightFirst`, the first actionable entry is
+    // highlighted at once.
+    void TakeFocus(bool highlightFirst);
+    // Opens the highlighted entry's submenu and gives it the focus; false when the entry has none.
+    bool OpenHighlighted();
+    // Closes this submenu and gives the focus back to its parent, highlighting the entry it was opened
+    // from; false for a window that is in no cascade.
+    bool ReturnToParent();
+    // The highlighted entry's context menu, placed at the entry.
+    void ContextMenuOfHighlight();
 
     MessageHook MenuMessageHook;
     fw::Component* Adopter = nullptr;
     TPopupButtonManager* ButtonManager = nullptr;
     TPopupMenuBase* ChildMenu = nullptr;
+    // The entry ChildMenu was opened from; it may have left the window since, so it is looked up (Holds)
+    // before use.
+    TPopupButtonBase* ChildEntry = nullptr;
     TPopupMenuBase* ParentMenu = nullptr;
     bool Ready = true;
     bool OpensRight = true;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The OnKeyDown event first (a key it sets to 0 is done), then the menu keys.
+    void KeyDown(WORD& key, fw::ShiftState shift) override;
     virtual void WMMove();
     void WillFreeLater() noexcept override;
 
@@ -67,8 +89,19 @@ private:
     void CommonSetup();
     void CloseHandler(fw::CloseAction& action);
     void DoDefaultAction(int index);
+    // Raises the focus event for the highlighted entry, as screen readers expect.
+    void TellHighlight() const noexcept;
 
     fw::ComPtr<TMenuAccessible> accessible_;
+    bool MenuKey(WORD key, fw::ShiftState shift);
+    // The Apps key or Shift+F10: the context menu, and the key's release kept from the system.
+    void ContextMenuKey(WORD key);
+    // Runs `step` on the highlighted entry, with the entry, its container and this window held.
+    template <class Step>
+    void WithHighlighted(Step step);
+
+    bool keyboard_ = false;
+    bool contextKeyDown_ = false;  // its release must not reach the system's handling
 };
 
 // Forwards the owner-drawing messages of a menu tracked with the window as owner to `hook` for as long

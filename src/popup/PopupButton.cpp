@@ -77,6 +77,12 @@ void TPopupButton::MouseEnter() {
     TPopupButtonBase::MouseEnter();
 }
 
+void TPopupButton::SetHighlight(bool on) {
+    if (Hot == on) return;
+    Hot = on;
+    Paint();
+}
+
 void TPopupButton::MouseLeave() {
     Hot = false;
     // The entry's own left column and top row count as inside it for the hover but belong to no entry:

@@ -18,6 +18,8 @@ public:
     void MouseMove(fw::ShiftState shift, int x, int y) override;
     virtual void OpenFromTriangle() {}
     void Hover() override;
+    bool Actionable() const override { return true; }
+    void SetHighlight(bool on) override;
 
     bool Hot = false;
     fw::Color HotColor = fw::clNavy;

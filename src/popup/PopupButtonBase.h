@@ -24,6 +24,7 @@
 #include <string>
 
 class TPopupButtonManager;
+class TPopupMenuBase;
 
 class TPopupButtonBase : public fw::DeferredDelete, public fw::LiveCount<TPopupButtonBase> {
 public:
@@ -63,8 +64,21 @@ public:
         const std::wstring* caption = CaptionText();
         return caption ? *caption : std::wstring();
     }
-    // Whether the entry opens a submenu (a folder, a tree of settings): screen readers say "has popup".
-    virtual bool OpensSubmenu() const { return false; }
+
+    // The keyboard. The menu window calls these for its keys with the entry, its container and the window
+    // held, so each may free any of them; they take the paths the mouse takes.
+    // Whether the highlight may rest on the entry (not on separators and labels).
+    virtual bool Actionable() const { return false; }
+    // Draws the entry highlighted or not, without the hover the mouse starts.
+    virtual void SetHighlight(bool) {}
+    // Whether the entry opens a submenu, and opening it as its window's child; the child, or null.
+    virtual bool HasSubmenu() const { return false; }
+    virtual TPopupMenuBase* OpenSubmenu() { return nullptr; }
+    // Enter on an entry without a submenu: what a click does.
+    virtual void Activate() { Click(); }
+    // The entry's context menu at a screen point, and its rename box: for shell items only.
+    virtual void ShowContextMenu(int, int) {}
+    virtual void BeginRename() {}
 
     void SetHoverDelay(int milliseconds) noexcept { tracker_.Interval = milliseconds; }
     int HoverDelay() const noexcept { return tracker_.Interval; }

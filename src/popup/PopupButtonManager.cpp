@@ -150,7 +150,9 @@ void TPopupButtonManager::IndexEntries() {
 }
 
 void TPopupButtonManager::ClearEntries() {
+    const TPopupButtonBase* before = hotEntry_;
     hotEntry_ = pressedEntry_ = nullptr;
+    keyboardHighlight_ = false;
     indexValid_ = false;
     index_.clear();
     windowSizePending_ = false;
@@ -165,28 +167,40 @@ void TPopupButtonManager::ClearEntries() {
         ownerWindow_->SetWidth(0);
         ownerWindow_->SetHeight(0);
     }
+    HighlightChanged(before);
 }
 
 void TPopupButtonManager::RemoveEntryAt(int index) {
     TPopupButtonBase* entry = entries_.RemoveAt(index);
     if (!entry) return;
+    const TPopupButtonBase* before = hotEntry_;
     indexValid_ = false;
     Retire(entry);
     FinishLayout();
+    HighlightChanged(before);
 }
 
 void TPopupButtonManager::RemoveEntry(TPopupButtonBase* entry) {
     if (!entry) return;
     const int h = entry->Height();
     if (!entries_.Remove(entry)) return;
+    const TPopupButtonBase* before = hotEntry_;
     indexValid_ = false;
     Retire(entry);
     FinishLayout();
     if (ownerWindow_) ownerWindow_->SetClientHeight(ownerWindow_->ClientHeight() - h);
     SetClientHeight(ClientHeight() - h);
+    HighlightChanged(before);
 }
 
 namespace {
+
+// Where the cursor was when the message being handled was made: a mouse that moved while the program was
+// busy with a key is told apart from one that rests.
+POINT MessageCursor() noexcept {
+    const DWORD at = ::GetMessagePos();
+    return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+}
 
 bool Contains(const TPopupButtonBase* e, int x, int y) {
     // Strict on both sides: an entry's own left column and top row belong to no entry.
@@ -258,6 +272,20 @@ void TPopupButtonManager::MouseDown(fw::MouseButton button, fw::ShiftState shift
 
 void TPopupButtonManager::MouseMove(fw::ShiftState shift, int x, int y) {
     TPopupButtonBase* e = EntryAt(x, y);
+    if (keyboardHighlight_) {
+        // The cursor has not moved since a key placed the highlight: a window appeared, went or scrolled
+        // under it.
+        const POINT cursor = MessageCursor();
+        if (cursor.x == keyboardCursor_.x && cursor.y == keyboardCursor_.y) return;
+        keyboardHighlight_ = false;
+        // The mouse takes over on the highlighted entry itself: its hover starts now.
+        if (e && e == hotEntry_) {
+            fw::HandlerScope hold(e);
+            e->MouseEnter();
+            if (e->Marked()) return;
+        }
+    }
+    const TPopupButtonBase* before = hotEntry_;
     {
         fw::HandlerScope hold(e);
         if (e && e == hotEntry_) {
@@ -275,6 +303,7 @@ void TPopupButtonManager::MouseMove(fw::ShiftState shift, int x, int y) {
             }
         }
     }
+    HighlightChanged(before);
     // Only the left button drags; presses of the others are still kept for the click rule.
     TPopupButtonBase* pressed = pressedEntry_;
     if (!pressed || pressedButton_ != fw::MouseButton::Left || !pressed->IsDraggable()) return;
@@ -302,11 +331,169 @@ void TPopupButtonManager::MouseUp(fw::MouseButton button, fw::ShiftState shift, 
 
 void TPopupButtonManager::CMMouseLeave() {
     pressedEntry_ = nullptr;
+    // A highlight that a key placed stays (a submenu the key opened may have appeared over the cursor).
+    if (keyboardHighlight_) return;
     if (TPopupButtonBase* e = hotEntry_) {
         hotEntry_ = nullptr;
-        fw::HandlerScope hold(e);
-        e->MouseLeave();
+        {
+            fw::HandlerScope hold(e);
+            e->MouseLeave();
+        }
+        HighlightChanged(e);
     }
+}
+
+bool TPopupButtonManager::Holds(const TPopupButtonBase* entry) const noexcept {
+    if (!entry) return false;
+    for (const TPopupButtonBase* e : entries_) {
+        if (e == entry) return true;
+    }
+    return false;
+}
+
+std::vector<TPopupButtonBase*> TPopupButtonManager::Ordered() const {
+    if (indexValid_) return index_;
+    std::vector<TPopupButtonBase*> order;
+    order.reserve(static_cast<size_t>(entries_.Count()));
+    for (TPopupButtonBase* e : entries_) order.push_back(e);
+    return order;
+}
+
+void TPopupButtonManager::HighlightChanged(const TPopupButtonBase* before) {
+    if (hotEntry_ != before && OnHighlightChange) OnHighlightChange(*this);
+}
+
+void TPopupButtonManager::MoveHotTo(TPopupButtonBase* entry) {
+    TPopupButtonBase* old = hotEntry_;
+    const bool mouseHot = !keyboardHighlight_;
+    keyboardHighlight_ = entry != nullptr;
+    keyboardCursor_ = MessageCursor();
+    if (old && old != entry) {
+        hotEntry_ = nullptr;
+        fw::HandlerScope hold(old);
+        // An entry the mouse entered hears that it was left (its hover stops); one a key lit only goes dark.
+        if (mouseHot) {
+            old->MouseLeave();
+        } else {
+            old->SetHighlight(false);
+        }
+    }
+    if (!entry || entry->Marked() || !Holds(entry)) return;
+    hotEntry_ = entry;
+    // A hover the mouse started on the entry would open or close a submenu behind the key's back.
+    entry->tracker_.Stop();
+    fw::HandlerScope hold(entry);
+    entry->SetHighlight(true);
+}
+
+void TPopupButtonManager::SetHighlight(TPopupButtonBase* entry) {
+    // Letters typed before the highlight went elsewhere are no start of a caption any more.
+    typed_.clear();
+    Highlight(entry);
+}
+
+void TPopupButtonManager::Highlight(TPopupButtonBase* entry) {
+    if (entry && entry->Container() != this) return;
+    const TPopupButtonBase* before = hotEntry_;
+    MoveHotTo(entry);
+    if (hotEntry_) ScrollIntoView(hotEntry_);
+    HighlightChanged(before);
+}
+
+void TPopupButtonManager::ScrollIntoView(const TPopupButtonBase* entry) {
+    if (!ownerWindow_ || !entry) return;
+    const auto fit = [](fw::FormScrollBar& bar, int start, int size, int view) {
+        if (!bar.IsShowing()) return;
+        if (start < bar.Position()) {
+            bar.SetPosition(start);
+        } else if (start + size > bar.Position() + view) {
+            bar.SetPosition(std::min(start, start + size - view));
+        }
+    };
+    fit(ownerWindow_->VertScrollBar(), entry->Top(), entry->Height(), ownerWindow_->ClientHeight());
+    fit(ownerWindow_->HorzScrollBar(), entry->Left(), entry->Width(), ownerWindow_->ClientWidth());
+}
+
+bool TPopupButtonManager::MoveHighlight(THighlightMove move) {
+    const std::vector<TPopupButtonBase*> order = Ordered();
+    const int count = static_cast<int>(order.size());
+    const auto current = static_cast<int>(std::find(order.begin(), order.end(), hotEntry_) - order.begin());
+    const bool none = !hotEntry_ || current == count;
+    const auto acts = [&order](int i) { return order[static_cast<size_t>(i)]->Actionable(); };
+    // The first actionable entry from `from` on in steps of `step`, wrapping around when asked; -1 if none.
+    const auto seek = [&](int from, int step, bool wrap) {
+        for (int n = 0, i = from; n < count; ++n, i += step) {
+            if (wrap) i = (i + count) % count;
+            if (i < 0 || i >= count) break;
+            if (acts(i)) return i;
+        }
+        return -1;
+    };
+    int target = -1;
+    const bool down =
+        move == THighlightMove::Next || move == THighlightMove::First || move == THighlightMove::PageDown;
+    if (move == THighlightMove::First || (none && down)) {
+        target = seek(0, 1, false);
+    } else if (move == THighlightMove::Last || none) {
+        target = seek(count - 1, -1, false);
+    } else if (move == THighlightMove::Next || move == THighlightMove::Previous) {
+        target = seek(current + (down ? 1 : -1), down ? 1 : -1, true);
+    } else {
+        // A page is what the window shows; the highlight goes to the last actionable entry within it, and
+        // at least to the next one.
+        const int step = down ? 1 : -1;
+        const int page = ownerWindow_ ? ownerWindow_->ClientHeight() : Height();
+        int travelled = 0;
+        for (int i = current + step; i >= 0 && i < count; i += step) {
+            travelled += order[static_cast<size_t>(i)]->Height();
+            if (travelled > page && target >= 0) break;
+            if (acts(i)) target = i;
+        }
+        if (target < 0) target = current;
+    }
+    if (target < 0) return false;
+    SetHighlight(order[static_cast<size_t>(target)]);
+    return true;
+}
+
+namespace {
+
+bool CaptionStartsWith(const TPopupButtonBase* e, const std::wstring& prefix) {
+    const std::wstring* caption = e->CaptionText();
+    if (!caption || caption->size() < prefix.size()) return false;
+    const int n = static_cast<int>(prefix.size());
+    // Half- and full-width letters and hiragana and katakana count as the same: captions mix them.
+    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE | NORM_IGNOREWIDTH | NORM_IGNOREKANATYPE,
+                            caption->c_str(), n, prefix.c_str(), n) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool TPopupButtonManager::TypeAhead(wchar_t c) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (now - typedAt_ > static_cast<ULONGLONG>(kTypeAheadPause)) typed_.clear();
+    typedAt_ = now;
+    typed_ += c;
+    const std::vector<TPopupButtonBase*> order = Ordered();
+    const int count = static_cast<int>(order.size());
+    if (count == 0) return false;
+    const auto current = static_cast<int>(std::find(order.begin(), order.end(), hotEntry_) - order.begin());
+    const int here = current == count ? -1 : current;
+    const auto find = [&](const std::wstring& prefix, int from) -> TPopupButtonBase* {
+        for (int n = 0; n < count; ++n) {
+            TPopupButtonBase* e = order[static_cast<size_t>((from + n + count) % count)];
+            if (e->Actionable() && CaptionStartsWith(e, prefix)) return e;
+        }
+        return nullptr;
+    };
+    // A longer text may still fit the highlighted entry; a first letter looks from the next one on.
+    TPopupButtonBase* found = find(typed_, typed_.size() > 1 ? std::max(here, 0) : here + 1);
+    if (!found && typed_.find_first_not_of(typed_[0]) == std::wstring::npos) {
+        found = find(typed_.substr(0, 1), here + 1);
+    }
+    if (!found) return false;
+    Highlight(found);
+    return true;
 }
 
 TEntryScope::TEntryScope(TPopupButtonBase& entry) noexcept

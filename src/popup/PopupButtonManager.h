@@ -6,6 +6,12 @@
 // mouse to it), so an entry's handler may refill or empty the container, freeing that very entry: the
 // entry then leaves the list at once and goes when its handler returns.
 //
+// The highlight: the hot entry is the one entry drawn highlighted, whether the mouse or a key put it there
+// (HotEntry; OnHighlightChange tells when it moves). A key moves it over the actionable entries only and
+// scrolls the window to show it; until the mouse really moves, the mouse leaves a highlight that a key
+// placed where it is (windows appearing or scrolling under a resting cursor send moves too), so neither a
+// hover nor a leave takes it away.
+//
 // Big folders: a fill sizes the window once (FinishLayout, or FitOwnerWindow for a fill that ends
 // without a layout), not once per entry; after the layout, hit tests and painting find the entries by
 // position (binary search within each column), so their cost follows what is visible, not the count.
@@ -16,9 +22,14 @@
 #include "popup/PopupButtonBase.h"
 #include "shell/Chain.h"
 
+#include <functional>
+#include <string>
 #include <vector>
 
 class TPopupMenuBase;
+
+// Where a key moves the highlight.
+enum class THighlightMove { Next, Previous, First, Last, PageDown, PageUp };
 
 class TPopupButtonManager : public fw::GraphicControl {
 public:
@@ -48,6 +59,28 @@ public:
     TPopupMenuBase* OwnerWindow() const noexcept { return ownerWindow_; }
     TPopupButtonBase* HotEntry() const noexcept { return hotEntry_; }
     TPopupButtonBase* PressedEntry() const noexcept { return pressedEntry_; }
+    // Whether the entry is one of this container's (and not freed).
+    bool Holds(const TPopupButtonBase* entry) const noexcept;
+
+    // Highlights an entry from the keyboard (null takes the highlight away) and scrolls it into view.
+    void SetHighlight(TPopupButtonBase* entry);
+    // Whether the highlight was last placed by a key rather than the mouse.
+    bool KeyboardHighlight() const noexcept { return keyboardHighlight_; }
+    // Moves the highlight over the actionable entries: Next and Previous wrap around at the ends, the pages
+    // stop there; with nothing highlighted, Next starts at the first entry and Previous at the last. False
+    // when there is nothing to highlight.
+    bool MoveHighlight(THighlightMove move);
+    // Type-ahead: adds a typed character to the text typed so far (forgotten after a pause) and highlights
+    // the next entry whose caption starts with it, ignoring case, width and kana type. A letter typed again
+    // and again steps through the entries that start with it.
+    bool TypeAhead(wchar_t c);
+    // Scrolls the window so that the entry is wholly in view.
+    void ScrollIntoView(const TPopupButtonBase* entry);
+
+    // The highlight moved (to HotEntry, which may be null): for whatever follows it, as a screen reader.
+    std::function<void(TPopupButtonManager& sender)> OnHighlightChange;
+
+    static constexpr int kTypeAheadPause = 1000;  // milliseconds
 
     bool CloseAllowed = true;
 
@@ -77,6 +110,14 @@ private:
     void Retire(TPopupButtonBase* entry) noexcept;
     // An entry that was in this container is being deleted.
     void EntryGone(TPopupButtonBase* entry) noexcept;
+    // The entries in list order.
+    std::vector<TPopupButtonBase*> Ordered() const;
+    // Moves the hot state from the hot entry to `entry` the way a key does.
+    void MoveHotTo(TPopupButtonBase* entry);
+    // SetHighlight, keeping the text typed so far.
+    void Highlight(TPopupButtonBase* entry);
+    // Raises OnHighlightChange when the hot entry is no longer `before`.
+    void HighlightChanged(const TPopupButtonBase* before);
 
     TChain<TPopupButtonBase> entries_;
     // The entries in list order, with their final places (valid after FinishLayout until the next change):
@@ -91,6 +132,11 @@ private:
     fw::MouseButton pressedButton_ = fw::MouseButton::Left;
     int pressX_ = 0;
     int pressY_ = 0;
+    // The cursor where it was when a key placed the highlight: moves that leave it there are no moves.
+    bool keyboardHighlight_ = false;
+    POINT keyboardCursor_{};
+    std::wstring typed_;
+    ULONGLONG typedAt_ = 0;
     TPopupMenuBase* ownerWindow_ = nullptr;
     int columnWidth_ = 0;
     int columnCount_ = 0;

@@ -2,8 +2,9 @@
 
 #include "popup/PopupBase.h"
 
-void TTreeButton::OpenChild() {
-    if (TPopupMenuBase* window = MenuWindow()) window->OpenChildFor(this, FillProc);
+TPopupMenuBase* TTreeButton::OpenChild() {
+    TPopupMenuBase* window = MenuWindow();
+    return window && FillProc ? window->OpenChildFor(this, FillProc) : nullptr;
 }
 
 void TTreeButton::OpenFromTriangle() {

@@ -13,10 +13,11 @@ public:
 
     void OpenFromTriangle() override;
     void Hover() override;
-    bool OpensSubmenu() const override { return true; }
+    bool HasSubmenu() const override { return static_cast<bool>(FillProc); }
+    TPopupMenuBase* OpenSubmenu() override { return OpenChild(); }
 
     FillProcType FillProc;
 
 private:
-    void OpenChild();
+    TPopupMenuBase* OpenChild();
 };

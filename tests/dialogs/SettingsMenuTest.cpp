@@ -410,4 +410,31 @@ TEST_F(SettingsMenu, AScreenReaderHearsEachRowsTextsAndItsFieldsValueOrCheck) {
         qbtest::WaitUntil([&] { return !(number(&IAccessible::get_accState, 5) & STATE_SYSTEM_CHECKED); }));
 }
 
+TEST_F(SettingsMenu, FromTheKeyboardEnterTakesARowsFieldWhichKeepsItsLettersAndDownGoesBackToTheRows) {
+    TPopupMenuBase* w = OpenSettings();
+    w->TakeFocus(false);
+    auto* delay = Row<TEditStringButton>(w, 0);
+    auto* hide = Row<TCheckBoxButton>(w, 4);
+    qbtest::TapKey(VK_DOWN);
+    qbtest::TapKey(VK_RETURN);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::GetFocus() == delay->EditBox->Handle(); }));
+    qbtest::TapKey('4');
+    qbtest::TapKey('S');
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return delay->EditText == L"4s"; }))
+        << "the menu took the field's letters";
+    EXPECT_EQ(w->ButtonManager->HotEntry(), delay);
+
+    // Down leaves the field for the next rows; Enter on a check box row ticks its box.
+    for (int i = 0; i < 4; ++i) qbtest::TapKey(VK_DOWN);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return w->ButtonManager->HotEntry() == hide; }));
+    EXPECT_TRUE(w->Focused());
+    qbtest::PumpFor(100ms);
+    const RECT row = popuptest::ScreenRect(hide, 1);
+    EXPECT_GT(qbtest::ScreenGrab(row).Count(row, qbtest::Rgb{0, 0, 128}), popuptest::Area(row) / 2)
+        << "the box does not show its row's highlight";
+    qbtest::TapKey(VK_RETURN);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return settings_->HideWhenDeactivate; }));
+    EXPECT_TRUE(hide->CheckBox->Checked());
+}
+
 }  // namespace

@@ -48,6 +48,17 @@ std::optional<int> StoredInteger(const wchar_t* name) {
     return reg.ReadInteger(name);
 }
 
+// The first client row (from the client top) drawn in the highlight's navy across most of the width, or -1.
+int FirstLitRow(HWND w) {
+    const RECT c = qbtest::ClientOnScreen(w);
+    const qbtest::ScreenGrab grab(c);
+    for (LONG y = c.top; grab.Ok() && y < c.bottom; ++y) {
+        const RECT row{c.left, y, c.right, y + 1};
+        if (grab.Count(row, qbtest::Rgb{0, 0, 128}) * 2 > c.right - c.left) return y - c.top;
+    }
+    return -1;
+}
+
 void PressHotKey() {
     qbtest::KeyDown(VK_CONTROL);
     qbtest::TapKey('E');
@@ -294,6 +305,35 @@ TEST_F(Resident, AHotkeyThatIsRefusedOrUnusableFallsBackToCtrlEAndIsStoredSo) {
     ASSERT_TRUE(program_->WaitForExit(15s).has_value());
     EXPECT_EQ(StoredInteger(L"HotKey1"), 'E');
     EXPECT_EQ(StoredInteger(L"HotKey2"), MOD_CONTROL);
+}
+
+TEST_F(Resident, TheKeyboardAloneOpensTheFirstFolderAndComesBack) {
+    Store(Settings{});
+    Start();
+    HWND menu = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(menu, nullptr);
+    // Opened by the hotkey: the first entry is lit at once, and the keys reach the menu.
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return FirstLitRow(menu) == 0; }, 5s))
+        << "no highlight on the first entry";
+    qbtest::TapKey(VK_DOWN);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return FirstLitRow(menu) > 0; }))
+        << "Down did not move the highlight";
+    qbtest::TapKey(VK_UP);
+    qbtest::TapKey(VK_RETURN);
+    HWND sub = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil(
+        [&] {
+            const auto found = Windows(L"TSubFolderFiler");
+            sub = found.empty() ? nullptr : found.front();
+            return sub && FirstLitRow(sub) == 0;
+        },
+        5s))
+        << "Enter did not open the first folder with its first entry lit";
+    EXPECT_EQ(FirstLitRow(menu), 0) << "the folder's entry went dark while its submenu is open";
+    qbtest::TapKey(VK_LEFT);
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TSubFolderFiler").empty(); }))
+        << "Left left it open";
+    EXPECT_EQ(FirstLitRow(menu), 0);
 }
 
 }  // namespace

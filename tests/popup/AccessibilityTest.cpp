@@ -11,6 +11,8 @@
 #include <oleacc.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -142,6 +144,49 @@ TEST_F(Accessibility, TheDefaultActionOpensASubmenuOrClicksAndAGoneWindowIsRepor
     EXPECT_EQ(held->get_accChildCount(&count), RPC_E_DISCONNECTED);
     BSTR name = nullptr;
     EXPECT_EQ(held->get_accName(Child(1), &name), RPC_E_DISCONNECTED);
+}
+
+// Focus events as a screen reader's hook receives them: (window, entry).
+std::vector<std::pair<HWND, long>> g_focusEvents;
+
+void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child != CHILDID_SELF) g_focusEvents.emplace_back(window, child);
+}
+
+TEST_F(Accessibility, TheFocusFollowsTheKeyboardHighlightAndEveryMoveIsAnnounced) {
+    TPopupMenuBase* w = Menu();
+    g_focusEvents.clear();
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocusEvent,
+                                           ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    IAccessible& object = *w->Accessible();
+    auto announced = [&](HWND window, long id) {
+        return qbtest::WaitUntil(
+            [&] { return !g_focusEvents.empty() && g_focusEvents.back() == std::make_pair(window, id); }, 3s);
+    };
+    w->TakeFocus(false);
+    qbtest::TapKey(VK_DOWN);
+    EXPECT_TRUE(announced(w->Handle(), 1));
+    VARIANT focus;
+    ::VariantInit(&focus);
+    ASSERT_EQ(object.get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.lVal, 1);
+    EXPECT_TRUE(State(object, 1) & STATE_SYSTEM_FOCUSED);
+
+    // Down skips the separator; the focus goes with the highlight.
+    qbtest::TapKey(VK_DOWN);
+    EXPECT_TRUE(announced(w->Handle(), 3));
+    EXPECT_TRUE(State(object, 3) & STATE_SYSTEM_FOCUSED);
+    EXPECT_FALSE(State(object, 1) & STATE_SYSTEM_FOCUSED);
+
+    // Into the submenu and back: the reader hears the submenu's first entry, then the entry it came from.
+    qbtest::TapKey(VK_UP);
+    qbtest::TapKey(VK_RIGHT);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return w->ChildMenu != nullptr; }, 3s));
+    EXPECT_TRUE(announced(w->ChildMenu->Handle(), 1));
+    qbtest::TapKey(VK_LEFT);
+    EXPECT_TRUE(announced(w->Handle(), 1));
+    ::UnhookWinEvent(hook);
 }
 
 }  // namespace

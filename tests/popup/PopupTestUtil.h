@@ -99,6 +99,20 @@ inline SIZE MeasureText(const fw::Font& font, const std::wstring& text) {
     return size;
 }
 
+// A key pressed and released (a modifier held meanwhile when given), handled by the focused window.
+inline void Press(WORD vk, WORD modifier = 0) {
+    if (modifier) qbtest::KeyDown(modifier);
+    qbtest::TapKey(vk);
+    if (modifier) qbtest::KeyUp(modifier);
+    qbtest::SettleInput();
+}
+
+// The caption of a window's highlighted entry, or "(none)".
+inline std::wstring HotCaption(const TPopupMenuBase* w) {
+    const TPopupButtonBase* e = w->ButtonManager->HotEntry();
+    return e && e->CaptionText() ? *e->CaptionText() : L"(none)";
+}
+
 inline bool ButtonDown(int vk) {
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
