@@ -6,7 +6,7 @@
 #include "shell/ShellFolder.h"
 
 void TFileObject::BeginRename() {
-    BeginEdit(kIconWidth + kGap, 0, Caption());
+    BeginEdit(IconSize() + Scale(kGap), 0, Caption());
 }
 
 void TFileObject::ApplyRename() {

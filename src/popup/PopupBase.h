@@ -51,10 +51,14 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     virtual void WMMove();
     void WillFreeLater() noexcept override;
+    // The entries are measured and laid out again; the scroll bar and an open child follow.
+    void DpiChanged(int oldDpi, int newDpi) override;
 
 private:
     void CommonSetup();
     void CloseHandler(fw::CloseAction& action);
+
+    bool followingParent_ = false;  // moved by the parent to stay beside it, not by the user
 };
 
 // Forwards the owner-drawing messages of a menu tracked with the window as owner to `hook` for as long
