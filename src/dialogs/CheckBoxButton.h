@@ -21,7 +21,7 @@ public:
     bool Checked;                      // the tick, kept up to date with the box
     fw::CheckBox* CheckBox = nullptr;  // owned by the container (as component owner); made on Attach
     std::wstring Caption;
-    int ExtraWidth = 25;  // the box and its gap, beside the caption's text
+    int ExtraWidth = 25;  // the box and its gap, beside the caption's text (pixels at 96 DPI)
     std::function<void(TCheckBoxButton& sender)> OnValueChange;
 
 protected:
