@@ -6,6 +6,7 @@
 #include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
 #include "framework/ComPtr.h"
+#include "framework/Dpi.h"
 #include "popup/PopupBase.h"
 #include "shell/IdList.h"
 #include "shell/ShellFolder.h"
@@ -142,10 +143,13 @@ Figures Measure(int files, TPopupMenuManager& manager) {
 }  // namespace
 
 int wmain() {
+    // The windows are laid out for the display's DPI, as the program's are.
+    fw::RequestPerMonitorDpiAwareness();
     ::OleInitialize(nullptr);
     {
         fw::Application app(::GetModuleHandleW(nullptr));
         TPopupMenuManager manager(nullptr);
+        std::printf("DPI %d\n", fw::SystemDpi());
         const Figures small = Measure(1000, manager);
         const Figures big = Measure(10000, manager);
         for (const Figures* f : {&small, &big}) {

@@ -3,6 +3,7 @@
 // menu of twenty entries, drawn from the kept scaled copies or stretched whole for every entry as before.
 // Prints entries drawn and time per operation, and the ratios, measured in one run.
 #include "framework/Application.h"
+#include "framework/Dpi.h"
 #include "framework/GdiScope.h"
 #include "framework/UniqueAny.h"
 #include "popup/PopupBase.h"
@@ -108,6 +109,8 @@ Sample Measure(int rounds, F&& step) {
 int wmain() {
     constexpr int kEntries = 3000;
     constexpr int kRounds = 200;
+    // The windows are laid out for the display's DPI, as the program's are.
+    fw::RequestPerMonitorDpiAwareness();
     fw::Application app(::GetModuleHandleW(nullptr));
     app.Initialize();
     auto manager = std::make_unique<TPopupMenuManager>(nullptr);
@@ -142,6 +145,8 @@ int wmain() {
     Pump();
     HWND h = window->Handle();
     TPopupButtonManager& container = *window->ButtonManager;
+    // A line as the figures have always counted it: 16 pixels at 96 DPI.
+    const int line = window->Scale(16);
 
     const Sample full = Measure(kRounds / 10, [&](int) {
         ::InvalidateRect(h, nullptr, FALSE);
@@ -154,11 +159,12 @@ int wmain() {
         ::UpdateWindow(h);
     });
     const Sample scroll = Measure(kRounds, [&](int i) {
-        window->VertScrollBar().SetPosition((i % 50) * 16);
+        window->VertScrollBar().SetPosition((i % 50) * line);
         ::UpdateWindow(h);
     });
 
-    std::printf("entries in the window: %d (visible about %d)\n", kEntries, window->ClientHeight() / 16);
+    std::printf("DPI %d\n", window->Dpi());
+    std::printf("entries in the window: %d (visible about %d)\n", kEntries, window->ClientHeight() / line);
     std::printf("filling the window:  %8.1f us per entry (%.0f ms in all)\n", fillMicroseconds / kEntries,
                 fillMicroseconds / 1000);
     std::printf("same, no window:     %8.1f us per entry; the window's sizing is %.1fx the rest\n",

@@ -66,6 +66,27 @@ qb_configure_prefix() {
   "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
 }
 
+# Like qb_start_wine, in a prefix whose display has `dpi` dots per inch. Wine 8 takes the DPI from
+# LogPixels, which its processes read when they start: the first start writes it and starts Wine again.
+# Both places Wine 8 reads it from are set (HKCU\Control Panel\Desktop, where winecfg puts it, and the
+# older HKEY_CURRENT_CONFIG\Software\Fonts); either alone is enough.
+qb_start_wine_at_dpi() {
+  local prefix="$1" dpi="$2"
+  qb_start_wine "$prefix"
+  [ -f "$prefix/.qb-dpi-$dpi" ] && return 0
+  local reg="$prefix/qb-dpi.reg" value
+  value=$(printf '%08x' "$dpi")
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%s\r\n\r\n' "$value"
+    printf '[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"LogPixels"=dword:%s\r\n' "$value"
+  } >"$reg"
+  "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
+  qb_stop_wine
+  qb_start_wine "$prefix"
+  touch "$prefix/.qb-dpi-$dpi"
+}
+
 # Starts an X server with two monitors side by side (the dummy video driver with two outputs: 1280x1024
 # on the left, primary, and 1024x768 to its right) and sets QB_TWO_MONITOR_DISPLAY to its name; leaves it
 # empty when this machine cannot run one (no Xorg, or not allowed to start it). Stopped by qb_stop_all.

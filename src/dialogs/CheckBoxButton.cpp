@@ -39,7 +39,7 @@ void TCheckBoxButton::Measure() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas || !CheckBox) return;
     canvas->GetFont().Assign(GetFont());
-    CheckBox->SetWidth(canvas->TextWidth(Caption) + ExtraWidth);
+    CheckBox->SetWidth(canvas->TextWidth(Caption) + Scale(ExtraWidth));
     SetWidth(CheckBox->Width());
     SetHeight(CheckBox->Height());
     PlaceBox();

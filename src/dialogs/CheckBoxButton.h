@@ -25,7 +25,7 @@ public:
     fw::CheckBox* CheckBox = nullptr;  // owned by the container (as component owner); made on Attach
     std::wstring SpokenName() const override { return Caption; }
     std::wstring Caption;
-    int ExtraWidth = 25;  // the box and its gap, beside the caption's text
+    int ExtraWidth = 25;  // the box and its gap, beside the caption's text (pixels at 96 DPI)
     std::function<void(TCheckBoxButton& sender)> OnValueChange;
 
 protected:

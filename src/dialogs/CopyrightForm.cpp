@@ -5,8 +5,11 @@
 #include "framework/Lifetime.h"
 #include "popup/GraphicsFunc.h"
 
+#include <iterator>
+
 namespace {
 
+// Pixels at 96 DPI, scaled to the form's DPI.
 constexpr int kClientWidth = 277;
 constexpr int kClientHeight = 133;
 constexpr fw::Color kAqua = 0x00FFFF00;
@@ -40,14 +43,29 @@ struct Bounds {
     int left, top, width, height;
 };
 
-TSuperLabel* MakeLabel(TCopyrightForm* form, const fw::Font& font, Bounds bounds, const wchar_t* caption,
-                       int fontHeight, int fontWidth) {
+struct LabelText {
+    Bounds bounds;
+    const wchar_t* caption;
+    int fontHeight;
+    int fontWidth;
+};
+
+constexpr LabelText kLabels[] = {
+    {{16, 0, 251, 41}, L"Quillbrook", 30, 20},
+    {{48, 40, 187, 17}, L"Ver.0.1.1", 20, 10},
+    {{24, 64, 233, 17}, L"(C) 2026 Quillbrook Project", 14, 7},
+    {{64, 80, 161, 17}, L"フリーソフトウェア", 14, 7},
+};
+constexpr Bounds kLeftBevel{0, 0, 2, 133};
+constexpr Bounds kRightBevel{275, 0, 2, 133};
+constexpr Bounds kButton{112, 112, 75, 20};
+
+TSuperLabel* MakeLabel(TCopyrightForm* form, const fw::Font& font, const LabelText& text) {
     auto* label = new TSuperLabel(form);
     label->SetParent(form);
-    label->SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
-    label->SetCaption(caption);
-    label->SetFontHeight(fontHeight);
-    label->SetFontWidth(fontWidth);
+    label->SetCaption(text.caption);
+    label->SetFontHeight(text.fontHeight);
+    label->SetFontWidth(text.fontWidth);
     label->SetFont(font);
     return label;
 }
@@ -74,8 +92,6 @@ void TBevel::Paint(const RECT&) {
 TCopyrightForm::TCopyrightForm(fw::Component* owner)
     : fw::Form(owner, fw::FormParams{L"TCopyrightForm", kStyle, 0}) {
     SetCaption(L"バージョン情報");
-    SetClientSize(kClientWidth, kClientHeight);
-    CenterOnScreen();
 
     fw::Font font;
     font.SetName(L"ＭＳ Ｐゴシック");
@@ -83,21 +99,18 @@ TCopyrightForm::TCopyrightForm(fw::Component* owner)
     fw::Font labelFont = font;
     labelFont.SetColor(kAqua);
 
-    SuperLabel1 = MakeLabel(this, labelFont, Bounds{16, 0, 251, 41}, L"Quillbrook", 30, 20);
+    SuperLabel1 = MakeLabel(this, labelFont, kLabels[0]);
     SuperLabel1->SetFontWeight(600);
-    SuperLabel2 = MakeLabel(this, labelFont, Bounds{48, 40, 187, 17}, L"Ver.0.1.1", 20, 10);
-    SuperLabel3 = MakeLabel(this, labelFont, Bounds{24, 64, 233, 17}, L"(C) 2026 Quillbrook Project", 14, 7);
-    SuperLabel4 = MakeLabel(this, labelFont, Bounds{64, 80, 161, 17}, L"フリーソフトウェア", 14, 7);
+    SuperLabel2 = MakeLabel(this, labelFont, kLabels[1]);
+    SuperLabel3 = MakeLabel(this, labelFont, kLabels[2]);
+    SuperLabel4 = MakeLabel(this, labelFont, kLabels[3]);
 
     Bevel1 = new TBevel(this);
     Bevel1->SetParent(this);
-    Bevel1->SetBounds(0, 0, 2, 133);
     Bevel2 = new TBevel(this);
     Bevel2->SetParent(this);
-    Bevel2->SetBounds(275, 0, 2, 133);
 
     Button1 = new fw::Button(this, *this);
-    Button1->SetBounds(112, 112, 75, 20);
     Button1->SetText(L"OK");
     Button1->ModalResult = IDOK;
     fw::Font buttonFont = font;
@@ -106,6 +119,61 @@ TCopyrightForm::TCopyrightForm(fw::Component* owner)
     // In the modal loop the button's result ends the loop as well; the close alone is for a box shown
     // without one.
     Button1->OnClick = [this](fw::Button&) { Close(); };
+
+    LayOut();
+    CenterOnScreen();
+}
+
+void TCopyrightForm::LayOut() {
+    SetClientSize(Scale(kClientWidth), Scale(kClientHeight));
+    const auto place = [this](auto* control, const Bounds& b) {
+        control->SetBounds(Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height));
+    };
+    TSuperLabel* labels[] = {SuperLabel1, SuperLabel2, SuperLabel3, SuperLabel4};
+    for (size_t i = 0; i < std::size(labels); ++i) place(labels[i], kLabels[i].bounds);
+    place(Bevel1, kLeftBevel);
+    place(Bevel2, kRightBevel);
+    place(Button1, kButton);
+}
+
+void TCopyrightForm::AlignToWidth() {
+    for (TSuperLabel* label : {SuperLabel1, SuperLabel2, SuperLabel3, SuperLabel4}) {
+        label->SetLeft((Width() - label->Width()) / 2);
+    }
+    Button1->SetBounds(0, ClientHeight() - Button1->Height(), ClientWidth(), Button1->Height());
+}
+
+void TCopyrightForm::DpiChanged(int oldDpi, int newDpi) {
+    fw::Form::DpiChanged(oldDpi, newDpi);
+    LayOut();
+    AlignToWidth();
+    // A box on the screen keeps its glass, stretched to the new size: capturing again would capture
+    // the box itself. A hidden one captures afresh when it shows.
+    if (Visible()) StretchBackground();
+}
+
+void TCopyrightForm::StretchBackground() {
+    if (!background_) return;
+    const int w = ClientWidth();
+    const int h = ClientHeight();
+    BITMAP old{};
+    if (w <= 0 || h <= 0 || !::GetObjectW(background_.get(), sizeof(old), &old)) return;
+    ScreenDc screen;
+    if (!screen.Get()) return;
+    fw::unique_hdc source(::CreateCompatibleDC(screen.Get()));
+    fw::unique_hdc target(::CreateCompatibleDC(screen.Get()));
+    fw::unique_hbitmap stretched(::CreateCompatibleBitmap(screen.Get(), w, h));
+    if (!source || !target || !stretched) return;
+    {
+        fw::ScopedSelect from(source.get(), background_.get());
+        fw::ScopedSelect to(target.get(), stretched.get());
+        if (!from.Selected() || !to.Selected()) return;
+        ::SetStretchBltMode(target.get(), HALFTONE);
+        ::SetBrushOrgEx(target.get(), 0, 0, nullptr);
+        if (!::StretchBlt(target.get(), 0, 0, w, h, source.get(), 0, 0, old.bmWidth, old.bmHeight, SRCCOPY))
+            return;
+    }
+    background_ = std::move(stretched);
 }
 
 void TCopyrightForm::CenterOnScreen() {
@@ -115,10 +183,7 @@ void TCopyrightForm::CenterOnScreen() {
 }
 
 void TCopyrightForm::Showing() {
-    for (TSuperLabel* label : {SuperLabel1, SuperLabel2, SuperLabel3, SuperLabel4}) {
-        label->SetLeft((Width() - label->Width()) / 2);
-    }
-    Button1->SetBounds(0, ClientHeight() - Button1->Height(), ClientWidth(), Button1->Height());
+    AlignToWidth();
     fw::Form::Showing();
     // Last, once nothing moves the form any more.
     CaptureBackground();

@@ -1,5 +1,6 @@
 // The about box: the program's name, version and maker on dark, blue-tinted glass over whatever lies
-// behind it, and an OK button along the bottom edge. ShowAboutBox shows it modally and frees it.
+// behind it, and an OK button along the bottom edge. ShowAboutBox shows it modally and frees it. Its
+// layout (277 x 133 at 96 DPI) scales with the DPI of its monitor.
 #pragma once
 
 #include "dialogs/SuperLabel.h"
@@ -37,10 +38,16 @@ protected:
     void DoClose(fw::CloseAction& action) override;
     // The tinted capture; the form's colour where there is none.
     void PaintBackground(HDC dc, const RECT& area) override;
+    void DpiChanged(int oldDpi, int newDpi) override;
 
 private:
+    // The client size and every component's bounds, for the form's DPI.
+    void LayOut();
+    // Labels centred across the form, the button along its whole bottom edge.
+    void AlignToWidth();
     void CenterOnScreen();
     void CaptureBackground();
+    void StretchBackground();
 
     fw::unique_hbitmap background_;  // client-sized, already tinted
 };

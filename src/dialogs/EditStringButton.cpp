@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kStringFieldWidth = 36;
+// Pixels at 96 DPI.
 constexpr int kHotkeyFieldWidth = 150;
 constexpr int kFileFieldWidth = 280;
 constexpr int kBrowseWidth = 36;
@@ -42,7 +42,7 @@ void TEditStringButton::Attach(TPopupButtonManager* container) {
     auto* box = new fw::Edit(container, *window);
     EditBox = box;
     box->SetColor(fw::clBtnFace);
-    box->SetWidth(kStringFieldWidth);
+    box->SetWidth(box->Scale(FieldWidth));
     // The starting text is no change: the handler comes after it.
     box->SetText(EditText);
     box->OnChange = [this](fw::Edit& sender) {
@@ -51,6 +51,10 @@ void TEditStringButton::Attach(TPopupButtonManager* container) {
     };
     box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState shift) { FieldKeyDown(key, shift); };
     box->SetCtl3D(false);
+}
+
+void TEditStringButton::SizeControls() {
+    if (EditBox) EditBox->SetWidth(EditBox->Scale(FieldWidth));
 }
 
 SIZE TEditStringButton::ControlSize() const {
@@ -67,16 +71,17 @@ void TEditStringButton::Measure() {
     PrefixHeight = prefix.cy;
     SuffixWidth = suffix.cx;
     SuffixHeight = suffix.cy;
+    SizeControls();
     const SIZE control = ControlSize();
     ControlWidth = control.cx;
-    SetWidth(PrefixWidth + GapBefore + ControlWidth + GapAfter + SuffixWidth);
+    SetWidth(PrefixWidth + Scale(GapBefore) + ControlWidth + Scale(GapAfter) + SuffixWidth);
     SetHeight(std::max({PrefixHeight, SuffixHeight, static_cast<int>(control.cy)}));
     PlaceControls();
 }
 
 void TEditStringButton::PlaceControls() {
     if (!EditBox || !MenuWindow()) return;
-    const POINT at = WindowPoint(PrefixWidth + GapBefore, 0);
+    const POINT at = WindowPoint(PrefixWidth + Scale(GapBefore), 0);
     EditBox->SetBounds(at.x, at.y, EditBox->Width(), EditBox->Height());
 }
 
@@ -108,7 +113,7 @@ void TEditStringButton::Paint() {
     const int middle = Height() / 2;
     const RECT prefix{r.left, r.top, r.left + PrefixWidth, r.bottom};
     canvas->TextRect(prefix, prefix.left, r.top + middle - PrefixHeight / 2, Prefix);
-    const int suffixLeft = r.left + PrefixWidth + GapBefore + ControlWidth + GapAfter;
+    const int suffixLeft = r.left + PrefixWidth + Scale(GapBefore) + ControlWidth + Scale(GapAfter);
     const RECT suffix{suffixLeft, r.top, suffixLeft + SuffixWidth, r.bottom};
     canvas->TextRect(suffix, suffix.left, r.top + middle - SuffixHeight / 2, Suffix);
     canvas->GetBrush().SetColor(ContainerColor());
@@ -173,7 +178,8 @@ TEditHotkeyButton::TEditHotkeyButton(std::wstring prefix, std::wstring editText,
 void TEditHotkeyButton::Attach(TPopupButtonManager* container) {
     TEditStringButton::Attach(container);
     if (!EditBox) return;
-    EditBox->SetWidth(kHotkeyFieldWidth);
+    FieldWidth = kHotkeyFieldWidth;
+    EditBox->SetWidth(EditBox->Scale(FieldWidth));
     // The field shows keys, it is not typed in: its text changes only here.
     EditBox->OnChange = nullptr;
     EditBox->SetReadOnly(true);
@@ -229,29 +235,39 @@ void TEditFileNameButton::Attach(TPopupButtonManager* container) {
     TEditStringButton::Attach(container);
     TPopupMenuBase* window = MenuWindow();
     if (!EditBox || !window || BrowseButton) return;
-    EditBox->SetWidth(kFileFieldWidth);
+    FieldWidth = kFileFieldWidth;
+    EditBox->SetWidth(EditBox->Scale(FieldWidth));
     OpenDialog = new fw::OpenDialog(container);
     auto* button = new TDropBox(container, *window);
     BrowseButton = button;
     button->SetText(L"参照");
-    button->SetBounds(button->Left(), button->Top(), kBrowseWidth, kBrowseHeight);
+    button->SetBounds(button->Left(), button->Top(), button->Scale(kBrowseWidth),
+                      button->Scale(kBrowseHeight));
     button->OnDropFiles = [this](TDropBox& sender) { FilesDropped(sender); };
     button->OnClick = [this](fw::Button&) { Browse(); };
     button->SetDropAccept(true);
     button->SetVisible(true);
 }
 
+void TEditFileNameButton::SizeControls() {
+    TEditStringButton::SizeControls();
+    if (BrowseButton) {
+        BrowseButton->SetBounds(BrowseButton->Left(), BrowseButton->Top(), BrowseButton->Scale(kBrowseWidth),
+                                BrowseButton->Scale(kBrowseHeight));
+    }
+}
+
 SIZE TEditFileNameButton::ControlSize() const {
     const SIZE field = TEditStringButton::ControlSize();
     if (!BrowseButton) return field;
-    return SIZE{field.cx + kButtonGap + BrowseButton->Width(),
+    return SIZE{field.cx + Scale(kButtonGap) + BrowseButton->Width(),
                 std::max<LONG>(field.cy, BrowseButton->Height())};
 }
 
 void TEditFileNameButton::PlaceControls() {
     TEditStringButton::PlaceControls();
     if (!BrowseButton || !EditBox || !MenuWindow()) return;
-    const POINT at = WindowPoint(PrefixWidth + GapBefore + EditBox->Width() + kButtonGap, 0);
+    const POINT at = WindowPoint(PrefixWidth + Scale(GapBefore) + EditBox->Width() + Scale(kButtonGap), 0);
     BrowseButton->SetBounds(at.x, at.y, BrowseButton->Width(), BrowseButton->Height());
 }
 

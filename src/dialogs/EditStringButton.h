@@ -41,12 +41,17 @@ public:
     int PrefixHeight = 0;
     int SuffixWidth = 0;
     int SuffixHeight = 0;
+    // Gaps and the field's width are pixels at 96 DPI; the row scales them to its window's DPI.
     int GapBefore = 3;
     int GapAfter = 3;
-    int ControlWidth = 2;  // what stands between the texts; measured
+    int FieldWidth = 36;
+    int ControlWidth = 2;  // what stands between the texts, in pixels as drawn; measured
     std::function<void(TEditStringButton& sender)> OnValueChange;
 
 protected:
+    // Gives the controls between prefix and suffix their widths for the window's DPI (their heights
+    // follow the DPI by themselves).
+    virtual void SizeControls();
     // The size of the controls between prefix and suffix.
     virtual SIZE ControlSize() const;
     // Moves the controls onto the row's place in the menu window.
@@ -94,6 +99,7 @@ public:
     fw::OpenDialog* OpenDialog = nullptr;  // owned by the container
 
 protected:
+    void SizeControls() override;
     SIZE ControlSize() const override;
     void PlaceControls() override;
     void WillFreeLater() noexcept override;

@@ -139,10 +139,10 @@ void TSuperLabel::SetShadowColor(fw::Color color) {
 POINT TSuperLabel::TextOrigin(int textWidth) const {
     const int w = Width();
     const int h = Height();
-    const int t = fontHeight_;
+    const int t = Scale(fontHeight_);
     const int l = textWidth;
-    const int m = leftRightMargin_;
-    const int n = topBottomMargin_;
+    const int m = Scale(leftRightMargin_);
+    const int n = Scale(topBottomMargin_);
     const THorizontalAlignment ha = horizontalAlignment_;
     const TVerticalAlignment va = verticalAlignment_;
     switch (angle_) {
@@ -160,11 +160,10 @@ POINT TSuperLabel::TextOrigin(int textWidth) const {
 
 fw::unique_hfont TSuperLabel::MakeFont() const {
     const unsigned style = font_.Style();
-    return fw::unique_hfont(::CreateFontW(fontHeight_, fontWidth_, Escapement(angle_), 0, fontWeight_,
-                                          (style & fw::fsItalic) ? TRUE : FALSE,
-                                          (style & fw::fsUnderline) ? TRUE : FALSE,
-                                          (style & fw::fsStrikeOut) ? TRUE : FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                                          0, font_.Name().c_str()));
+    return fw::unique_hfont(::CreateFontW(
+        Scale(fontHeight_), Scale(fontWidth_), Escapement(angle_), 0, fontWeight_,
+        (style & fw::fsItalic) ? TRUE : FALSE, (style & fw::fsUnderline) ? TRUE : FALSE,
+        (style & fw::fsStrikeOut) ? TRUE : FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, font_.Name().c_str()));
 }
 
 void TSuperLabel::Paint(const RECT&) {
@@ -185,7 +184,8 @@ void TSuperLabel::Paint(const RECT&) {
     ::SetBkMode(dc, TRANSPARENT);
     if (shadow_) {
         ::SetTextColor(dc, fw::ColorToRGB(shadowColor_));
-        ::TextOutW(dc, at.x + shadowLeave_, at.y + shadowLeave_, caption_.c_str(), length);
+        const int leave = Scale(shadowLeave_);
+        ::TextOutW(dc, at.x + leave, at.y + leave, caption_.c_str(), length);
     }
     ::SetTextColor(dc, fw::ColorToRGB(font_.GetColor()));
     ::TextOutW(dc, at.x, at.y, caption_.c_str(), length);

@@ -1,6 +1,7 @@
 // A windowless caption drawn with a font of any size and weight, optionally rotated, over an optional
 // colour gradient and with an optional drop shadow. Without a gradient the label paints only its text:
-// whatever the form painted behind it shows through.
+// whatever the form painted behind it shows through. The font's size, the margins and the shadow's
+// distance are pixels at 96 DPI, drawn scaled to the form's DPI; the label's bounds are the form's.
 #pragma once
 
 #include "framework/GraphicControl.h"

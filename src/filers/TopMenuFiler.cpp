@@ -27,7 +27,7 @@ TTopMenuFiler::TTopMenuFiler(fw::Component* owner, bool showTriangle, fw::Compon
 
 void TTopMenuFiler::AddSeparator() {
     auto* bar = new TSeparateBar;
-    bar->SetHeight(kSeparatorHeight);
+    bar->SetBaseHeight(kSeparatorHeight);
     ButtonManager->AddEntry(bar);
 }
 

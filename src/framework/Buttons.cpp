@@ -6,7 +6,7 @@ namespace fw {
 
 Button::Button(Component* owner, Form& parent)
     : ChildControl(owner, parent, L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, clBtnFace) {
-    SetBounds(0, 0, 75, 25);
+    SetBounds(0, 0, Scale(75), Scale(25));
 }
 
 void Button::Click() {
@@ -22,7 +22,7 @@ bool Button::Command(WORD notifyCode) {
 
 CheckBox::CheckBox(Component* owner, Form& parent)
     : ChildControl(owner, parent, L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, clBtnFace) {
-    SetBounds(0, 0, 97, 17);
+    SetBounds(0, 0, Scale(97), Scale(17));
 }
 
 bool CheckBox::Checked() const noexcept {

@@ -10,8 +10,9 @@ namespace fw {
 ChildControl::ChildControl(Component* owner, Form& parent, const wchar_t* systemClass, DWORD style,
                            DWORD exStyle, Color color)
     : Component(owner), WindowHandler(this), parent_(&parent), color_(color) {
-    HWND hwnd = ::CreateWindowExW(exStyle, systemClass, L"", WS_CHILD | style, 0, 0, 75, 21, parent.Handle(),
-                                  nullptr, ModuleHandle(), nullptr);
+    font_.SetDpi(parent.Dpi());
+    HWND hwnd = ::CreateWindowExW(exStyle, systemClass, L"", WS_CHILD | style, 0, 0, Scale(75), Scale(21),
+                                  parent.Handle(), nullptr, ModuleHandle(), nullptr);
     if (!hwnd) throw Exception(std::wstring(L"Cannot create the control ") + systemClass);
     SubclassBound(hwnd);
     if (!Handle()) {
@@ -66,6 +67,17 @@ void ChildControl::SetText(const std::wstring& text) {
 void ChildControl::SetFont(const Font& font) {
     font_.Assign(font);
     ApplyFont();
+}
+
+void ChildControl::SetDpi(int dpi) {
+    const int old = font_.Dpi();
+    if (dpi <= 0 || dpi == old) return;
+    font_.SetDpi(dpi);
+    ApplyFont();
+    if (Handle()) {
+        ::SetWindowPos(Handle(), nullptr, 0, 0, ::MulDiv(Width(), dpi, old), ::MulDiv(Height(), dpi, old),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void ChildControl::ApplyFont() {

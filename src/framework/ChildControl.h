@@ -4,11 +4,12 @@
 // the object is freed or the parent's window goes first (then the object lives on without a window).
 //
 // Each control has its own font and colours: the font (face, size, style and text colour) is a copy the
-// control owns, the background colour answers the parent's WM_CTLCOLOR* notification, which the parent
-// passes back to the control like every other notification about it.
+// control owns, made for the parent form's DPI; the background colour answers the parent's WM_CTLCOLOR*
+// notification, which the parent passes back to the control like every other notification about it.
 #pragma once
 
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Graphics.h"
 #include "framework/WindowHandler.h"
 
@@ -47,6 +48,14 @@ public:
     // Background colour.
     Color GetColor() const noexcept { return color_; }
     void SetColor(Color color);
+
+    // The DPI the control is laid out for (its parent form's).
+    int Dpi() const noexcept { return font_.Dpi(); }
+    // A length in pixels at 96 DPI, at the control's DPI.
+    int Scale(int px96) const noexcept { return ScaleForDpi(px96, Dpi()); }
+    // The parent form moved to a monitor of another DPI: the font and the control's size follow (where
+    // the control goes is the form's business).
+    void SetDpi(int dpi);
 
     // The control's own visibility (a hidden parent does not change it).
     bool Visible() const noexcept;

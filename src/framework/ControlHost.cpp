@@ -100,6 +100,7 @@ void ControlHost::Paint(HDC dc, const RECT& area) {
         ::OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
         ::OffsetRect(&clip, -c->Left(), -c->Top());
         ::IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+        c->GetCanvas().SetDpi(form_.Dpi());
         CanvasOnDc canvas(c->GetCanvas(), dc);
         try {
             c->Paint(clip);

@@ -1,6 +1,7 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
+#include "framework/ChildControl.h"
 #include "framework/GdiScope.h"
 #include "framework/GraphicControl.h"
 #include "framework/Messages.h"
@@ -36,6 +37,7 @@ Form::Form(Component* owner, const FormParams& params) : Component(owner), Windo
     HWND ownerWindow = App() ? App()->Handle() : nullptr;
     CreateBoundWindow(params.exStyle, className, L"", params.style & ~WS_VISIBLE, CW_USEDEFAULT, 0, 200, 150,
                       ownerWindow);
+    dpi_ = DpiOfWindow(Handle());
     if (!(params.style & WS_SYSMENU)) borderIcons_ = 0;
 }
 
@@ -125,6 +127,10 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATEAPP:
             if (Application* app = App()) app->ActivateAppChanged(wParam != FALSE);
             break;
+        case WM_DPICHANGED:
+            // Both halves carry the same DPI; the rectangle is where the window should now be.
+            WMDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case CM_RELEASE:
             // The window procedure holds this form: it goes when the outermost handler returns.
             Free();
@@ -157,6 +163,26 @@ void Form::Activated(bool active) {
 
 void Form::Showing() {
     if (OnShow) OnShow(*this);
+}
+
+void Form::DpiChanged(int, int) {}
+
+void Form::WMDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    const int old = dpi_;
+    dpi_ = dpi;
+    // Window contexts the controls' canvases still hold were taken with fonts for the old DPI.
+    controls_.FreeCanvases();
+    for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (auto* control = dynamic_cast<ChildControl*>(WindowHandler::FromHandle(child)))
+            control->SetDpi(dpi);
+    }
+    if (suggested) {
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (old != dpi) DpiChanged(old, dpi);
+    Invalidate();
 }
 
 void Form::WillFreeLater() noexcept {

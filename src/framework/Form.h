@@ -12,10 +12,14 @@
 //   goes when the outermost of those handlers returns.
 // - Painting goes through an off-screen buffer: PaintBackground (the form's colour by default; a form
 //   may paint its own), then the windowless controls.
+// - Sizes in the code are pixels at 96 DPI; a form scales them by Dpi(), the DPI of its monitor. When the
+//   window moves to a monitor of another DPI (WM_DPICHANGED) it takes the rectangle the system suggests,
+//   its child controls take fonts for the new DPI, and DpiChanged lets the form lay itself out again.
 #pragma once
 
 #include "framework/Component.h"
 #include "framework/ControlHost.h"
+#include "framework/Dpi.h"
 #include "framework/FormScrollBar.h"
 #include "framework/Graphics.h"
 #include "framework/ShiftState.h"
@@ -109,6 +113,11 @@ public:
     bool RegisterHotKey(int id, UINT modifiers, UINT key);
     void UnregisterHotKey(int id);
 
+    // The DPI of the monitor the window is on, as last reported to it.
+    int Dpi() const noexcept { return dpi_; }
+    // A length in pixels at 96 DPI, at the form's DPI.
+    int Scale(int px96) const noexcept { return ScaleForDpi(px96, dpi_); }
+
     // Background colour of the client area and of the controls on it.
     Color GetColor() const noexcept { return color_; }
     void SetColor(Color color);
@@ -143,6 +152,9 @@ protected:
     virtual void Resize();
     virtual void Activated(bool active);
     virtual void Showing();
+    // The window has moved to a monitor of another DPI and already has the rectangle the system
+    // suggested; Dpi() is the new DPI. Forms whose layout depends on it lay themselves out again here.
+    virtual void DpiChanged(int oldDpi, int newDpi);
     // Paints the client area behind the controls on `dc` (client coordinates); `area` is what needs
     // painting. The default fills it with the form's colour.
     virtual void PaintBackground(HDC dc, const RECT& area);
@@ -153,8 +165,10 @@ protected:
 private:
     void Paint();
     RECT WindowRect() const;
+    void WMDpiChanged(int dpi, const RECT* suggested);
 
     Color color_ = clBtnFace;
+    int dpi_ = kBaseDpi;
     ControlHost controls_{*this};
     FormScrollBar vertScrollBar_{*this, SB_VERT};
     FormScrollBar horzScrollBar_{*this, SB_HORZ};

@@ -65,10 +65,10 @@ void FormScrollBar::Scroll(WORD code, int trackPosition) {
     const int page = std::max(1, ClientExtent());
     switch (code) {
         case SB_LINEUP:
-            SetPosition(position_ - increment_);
+            SetPosition(position_ - ScaleForDpi(increment_, form_.Dpi()));
             break;
         case SB_LINEDOWN:
-            SetPosition(position_ + increment_);
+            SetPosition(position_ + ScaleForDpi(increment_, form_.Dpi()));
             break;
         case SB_PAGEUP:
             SetPosition(position_ - page);
@@ -97,7 +97,7 @@ void FormScrollBar::Scroll(WORD code, int trackPosition) {
 }
 
 void FormScrollBar::Wheel(int delta) {
-    SetPosition(position_ - delta * wheelStep_ / WHEEL_DELTA);
+    SetPosition(position_ - delta * ScaleForDpi(wheelStep_, form_.Dpi()) / WHEEL_DELTA);
 }
 
 }  // namespace fw

@@ -22,10 +22,10 @@ public:
     void SetTracking(bool tracking) noexcept { tracking_ = tracking; }
     int Position() const noexcept { return position_; }
     void SetPosition(int position);
-    // Pixels per click on an arrow.
+    // Pixels per click on an arrow, at 96 DPI (scrolling scales them by the form's DPI).
     int Increment() const noexcept { return increment_; }
     void SetIncrement(int pixels) noexcept { increment_ = pixels > 0 ? pixels : 1; }
-    // Pixels per notch of the mouse wheel (the owner knows what a line of its content is).
+    // Pixels per notch of the mouse wheel at 96 DPI (the owner knows what a line of its content is).
     int WheelStep() const noexcept { return wheelStep_; }
     void SetWheelStep(int pixels) noexcept { wheelStep_ = pixels > 0 ? pixels : 1; }
     // Whether the bar is on the screen right now.

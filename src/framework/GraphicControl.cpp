@@ -59,6 +59,10 @@ Color GraphicControl::GetColor() const noexcept {
     return parent_ ? parent_->GetColor() : clBtnFace;
 }
 
+int GraphicControl::Dpi() const noexcept {
+    return parent_ ? parent_->Dpi() : kBaseDpi;
+}
+
 void GraphicControl::ReleaseCanvas() noexcept {
     canvas_.Free();
 }
@@ -96,6 +100,7 @@ void GraphicControl::ControlCanvas::CreateHandle() {
     // Drawing outside the paint cycle stays inside the control and uses its coordinates.
     ::SetViewportOrgEx(windowDc_, control_.left_, control_.top_, nullptr);
     ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
+    SetDpi(parent->Dpi());
     SetHandle(windowDc_);
     parent->Controls().NoteCanvasInUse(&control_);
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Graphics.h"
 #include "framework/ShiftState.h"
 
@@ -50,6 +51,10 @@ public:
 
     // The colour the control paints its background with: the parent form's colour.
     Color GetColor() const noexcept;
+    // The DPI the control is laid out for: its parent form's, 96 without one.
+    int Dpi() const noexcept;
+    // A length in pixels at 96 DPI, at the control's DPI.
+    int Scale(int px96) const noexcept { return ScaleForDpi(px96, Dpi()); }
     Canvas& GetCanvas() noexcept { return canvas_; }
     void ReleaseCanvas() noexcept;
 

@@ -45,6 +45,11 @@ void Font::SetStyle(unsigned style) {
     style_ = style;
     Changed();
 }
+void Font::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    Changed();
+}
 void Font::SetCharset(BYTE charset) {
     if (charset == charset_) return;
     charset_ = charset;
@@ -54,7 +59,7 @@ void Font::SetCharset(BYTE charset) {
 HFONT Font::Handle() const {
     if (!handle_) {
         LOGFONTW lf{};
-        lf.lfHeight = -height_;
+        lf.lfHeight = -ScaleForDpi(height_, dpi_);
         lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
         lf.lfItalic = (style_ & fsItalic) ? TRUE : FALSE;
         lf.lfUnderline = (style_ & fsUnderline) ? TRUE : FALSE;
@@ -215,6 +220,21 @@ void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {
     }
     // A size not worth keeping: the same stretch, straight onto the canvas.
     StretchWhole(dc, rect, bitmap.Handle(), bitmap.Width(), bitmap.Height());
+}
+
+void Canvas::DrawImage(HIMAGELIST list, int index, int x, int y, int size) {
+    HDC dc = Handle();
+    if (!dc || !list) return;
+    int cx = 0;
+    int cy = 0;
+    if (::ImageList_GetIconSize(list, &cx, &cy) && cx == size && cy == size) {
+        ::ImageList_Draw(list, index, dc, x, y, ILD_TRANSPARENT);
+        return;
+    }
+    // DrawIconEx scales with the icon's mask and alpha, which a stretch of the list's bitmap would lose.
+    const unique_hicon icon(::ImageList_GetIcon(list, index, ILD_TRANSPARENT));
+    if (!icon) return;
+    ::DrawIconEx(dc, x, y, icon.get(), size, size, 0, nullptr, DI_NORMAL);
 }
 
 }  // namespace fw

@@ -8,10 +8,12 @@
 // never by the platform's loader) and the stretched copies of it that StretchDraw reuses.
 #pragma once
 
+#include "framework/Dpi.h"
 #include "framework/ScaledBitmapCache.h"
 #include "framework/UniqueAny.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -34,6 +36,8 @@ COLORREF ColorToRGB(Color color) noexcept;
 
 enum FontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
+// A font's size is given in pixels at 96 DPI; the font is made for the DPI of where it is drawn (its
+// canvas's or control's), which copying a font's description does not change.
 class Font {
 public:
     // The framework's default font: the Japanese UI font at 12 pixels, window-text colour.
@@ -47,7 +51,8 @@ public:
 
     const std::wstring& Name() const noexcept { return name_; }
     void SetName(const std::wstring& name);
-    int Height() const noexcept { return height_; }  // character height in pixels (LOGFONT convention)
+    // Character height in pixels at 96 DPI (LOGFONT convention).
+    int Height() const noexcept { return height_; }
     void SetHeight(int height);
     unsigned Style() const noexcept { return style_; }
     void SetStyle(unsigned style);
@@ -55,6 +60,9 @@ public:
     void SetCharset(BYTE charset);
     Color GetColor() const noexcept { return color_; }
     void SetColor(Color color) noexcept { color_ = color; }
+    // The DPI the font is made for; 96 unless its user says otherwise.
+    int Dpi() const noexcept { return dpi_; }
+    void SetDpi(int dpi);
 
     HFONT Handle() const;
     bool SameAs(const Font& other) const noexcept;
@@ -66,6 +74,7 @@ private:
     unsigned style_ = 0;
     BYTE charset_;
     Color color_;
+    int dpi_ = kBaseDpi;
     mutable unique_hfont handle_;
 };
 
@@ -126,6 +135,9 @@ public:
 
     Font& GetFont() noexcept { return font_; }
     Pen& GetPen() noexcept { return pen_; }
+    // The DPI the canvas draws text for (its font's); set by whoever attaches the context.
+    int Dpi() const noexcept { return font_.Dpi(); }
+    void SetDpi(int dpi) { font_.SetDpi(dpi); }
     Brush& GetBrush() noexcept { return brush_; }
 
     // The device context with this canvas's font, pen and brush selected; null when none can be had.
@@ -147,6 +159,9 @@ public:
     int TextHeight(const std::wstring& text) { return TextExtent(text).cy; }
     // The whole bitmap stretched onto `rect`; a size drawn before is copied from the bitmap's scaled copy.
     void StretchDraw(const RECT& rect, const Bitmap& bitmap);
+    // Image `index` of an image list as a `size` x `size` icon at (x, y): straight from the list when
+    // its images have that size, else shrunk (or stretched) to it.
+    void DrawImage(HIMAGELIST list, int index, int x, int y, int size);
 
 protected:
     // Derived canvases fetch a device context here when Handle() is asked for one.

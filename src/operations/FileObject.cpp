@@ -4,6 +4,7 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 #include "shell/ShellFolder.h"
+#include "shell/SystemImageList.h"
 
 #include <shellapi.h>
 
@@ -24,6 +25,11 @@ void TFileObject::UpdateIcon() {
                                             sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     ImageList = reinterpret_cast<HIMAGELIST>(list);
     if (list) ImageIndex = info.iIcon;
+}
+
+HIMAGELIST TFileObject::ImageListFor(int size) {
+    HIMAGELIST list = SystemImageListFor(size);
+    return list ? list : ImageList;
 }
 
 void TFileObject::Click() {

@@ -52,6 +52,8 @@ public:
 
 protected:
     void PrepareIcon() override;
+    // The system image list made for the icon size: the item's index is the same in each.
+    HIMAGELIST ImageListFor(int size) override;
 
 private:
     // One of the shell's objects for the item from its parent folder (GetUIObjectOf), or null.

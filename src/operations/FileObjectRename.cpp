@@ -7,7 +7,7 @@
 
 void TFileObject::BeginRename() {
     if (!(Attributes & SFGAO_CANRENAME)) return;
-    BeginEdit(kIconWidth + kGap, 0, Caption());
+    BeginEdit(IconSize() + Scale(kGap), 0, Caption());
 }
 
 void TFileObject::ApplyRename() {

@@ -5,10 +5,11 @@
 void TIconButton::Measure() {
     TStringButton::Measure();
     if (!GetCanvas()) return;
-    int width = Width() + kIconWidth + kGap;
-    if (TriangleSide != 2) width += kTriangleArea;
+    const int icon = IconSize();
+    int width = Width() + icon + Scale(kGap);
+    if (TriangleSide != 2) width += Scale(kTriangleArea);
     SetWidth(width);
-    SetHeight(std::max(kIconHeight, Height()));
+    SetHeight(std::max(icon, Height()));
 }
 
 void TIconButton::Paint() {
@@ -19,15 +20,17 @@ void TIconButton::Paint() {
     const int th = canvas->TextHeight(Caption());
     const int dy = (Height() - th) / 2;
     const RECT r = BoundsRect();
+    const int icon = IconSize();
+    const int textLeft = icon + Scale(kGap);
+    const int triangle = Scale(kTriangleArea);
     RECT t;
     int iconX;
     if (TriangleSide != 0) {
-        t = RECT{Left() + kIconWidth + kGap, Top() + dy, Left() + Width(), Top() + Height()};
+        t = RECT{Left() + textLeft, Top() + dy, Left() + Width(), Top() + Height()};
         iconX = Left();
     } else {
-        t = RECT{Left() + kIconWidth + kGap + kTriangleArea, Top() + dy, Left() + Width() + kTriangleArea,
-                 Top() + Height()};
-        iconX = Left() + kTriangleArea;
+        t = RECT{Left() + textLeft + triangle, Top() + dy, Left() + Width() + triangle, Top() + Height()};
+        iconX = Left() + triangle;
     }
     const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
@@ -44,7 +47,7 @@ void TIconButton::Paint() {
             canvas->FillRect(r);
         }
     }
-    if (ImageList) ImageList_Draw(ImageList, ImageIndex, canvas->Handle(), iconX, Top(), ILD_TRANSPARENT);
+    if (ImageList) canvas->DrawImage(ImageListFor(icon), ImageIndex, iconX, Top(), icon);
     canvas->TextRect(t, t.left, t.top, Caption());
     PaintTriangle();
 }

@@ -1,4 +1,5 @@
-// A popup button with a 16 by 16 icon from an image list before its caption (shell items).
+// A popup button with an icon from an image list before its caption (shell items). The icon has the
+// system's small-icon size for the window's DPI (16 by 16 at 96 DPI).
 #pragma once
 
 #include "popup/PopupButton.h"
@@ -13,6 +14,8 @@ public:
 
     void Paint() override;
     void Measure() override;
+    // The side of the icon at the window's DPI.
+    int IconSize() const noexcept { return fw::SmallIconSize(Dpi()); }
     // The image list's icon for the image index; the caller owns the handle.
     HICON GetIcon();
 
@@ -23,4 +26,7 @@ protected:
     // Called before the icon is first needed (painted, or asked for): an entry whose icon is costly to
     // look up (a shell item) does it here, so a long list pays only for what is seen.
     virtual void PrepareIcon() {}
+    // The image list to draw the icon from at `size` pixels; the list with images of that size draws
+    // sharpest. By default ImageList, whatever its size.
+    virtual HIMAGELIST ImageListFor(int /*size*/) { return ImageList; }
 };

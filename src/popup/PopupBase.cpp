@@ -6,10 +6,11 @@
 
 namespace {
 
+// Pixels at 96 DPI, scaled to the window's DPI.
 constexpr int kOverlap = 5;
 // Posted by a screen reader's request for an entry's default action; wParam is the entry's index.
 constexpr UINT kDefaultAction = WM_APP + 0x120;
-// The wheel moves three lines of the usual entry height (a 16-pixel icon) per notch.
+// The wheel moves three lines of the usual entry height (a small icon) per notch.
 constexpr int kWheelStep = 3 * 16;
 
 int ScrollPosition(TPopupMenuBase* window) {
@@ -278,7 +279,26 @@ void TPopupMenuBase::ContextMenuOfHighlight() {
 }
 
 void TPopupMenuBase::WMMove() {
-    DetachFromParent();
+    if (!followingParent_) DetachFromParent();
+}
+
+void TPopupMenuBase::DpiChanged(int oldDpi, int newDpi) {
+    fw::Form::DpiChanged(oldDpi, newDpi);
+    const int position = ScrollPosition(this);
+    // Laid out from the top without a scroll bar, as a fill is, then cut to the monitor again.
+    VertScrollBar().SetVisible(false);
+    ButtonManager->Relayout();
+    FitHeightToWorkArea(this);
+    VertScrollBar().SetPosition(::MulDiv(position, newDpi, oldDpi));
+    if (TPopupMenuBase* child = ChildMenu) {
+        // Beside this window's new edge, at the height it had; the move is no detaching drag.
+        child->followingParent_ = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{child->followingParent_};
+        PlaceChild(this, child, nullptr);
+    }
 }
 
 void TPopupMenuBase::DetachFromParent() {
@@ -380,18 +400,19 @@ void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase*
     if (work.bottom < child->Top() + child->Height()) child->SetTop(work.bottom - child->Height());
     if (child->Top() < monitor.monitor.top) child->SetTop(monitor.monitor.top);
     FitHeightIn(child, monitor);
+    const int overlap = parent->Scale(kOverlap);
     if (parent->OpensRight) {
-        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->SetLeft(parent->Left() + parent->Width() - overlap);
         child->OpensRight = true;
     } else {
-        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->SetLeft(parent->Left() - child->Width() + overlap);
         child->OpensRight = false;
     }
     if (child->Left() < monitor.monitor.left) {
-        child->SetLeft(parent->Left() + parent->Width() - kOverlap);
+        child->SetLeft(parent->Left() + parent->Width() - overlap);
         child->OpensRight = true;
     } else if (work.right < child->Left() + child->Width()) {
-        child->SetLeft(parent->Left() - child->Width() + kOverlap);
+        child->SetLeft(parent->Left() - child->Width() + overlap);
         child->OpensRight = false;
     }
 }

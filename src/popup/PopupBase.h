@@ -84,6 +84,8 @@ protected:
     void KeyDown(WORD& key, fw::ShiftState shift) override;
     virtual void WMMove();
     void WillFreeLater() noexcept override;
+    // The entries are measured and laid out again; the scroll bar and an open child follow.
+    void DpiChanged(int oldDpi, int newDpi) override;
 
 private:
     void CommonSetup();
@@ -102,6 +104,8 @@ private:
 
     bool keyboard_ = false;
     bool contextKeyDown_ = false;  // its release must not reach the system's handling
+
+    bool followingParent_ = false;  // moved by the parent to stay beside it, not by the user
 };
 
 // Forwards the owner-drawing messages of a menu tracked with the window as owner to `hook` for as long

@@ -21,7 +21,7 @@ void TPopupButton::Paint() {
     canvas->GetFont().Assign(GetFont());
     const RECT r = BoundsRect();
     RECT t = r;
-    if (TriangleSide == 0) OffsetRect(&t, kTriangleArea, 0);
+    if (TriangleSide == 0) OffsetRect(&t, Scale(kTriangleArea), 0);
     const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
         canvas->GetBrush().SetColor(HotColor);
@@ -45,7 +45,7 @@ void TPopupButton::Paint() {
 void TPopupButton::PaintTriangle() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas || TriangleSide == 2) return;
-    const int s = kTriangleSize;
+    const int s = Scale(kTriangleSize);
     const int b = (Height() - s) / 2;
     const int mid = Top() + b + s / 2;
     fw::Pen& pen = canvas->GetPen();
@@ -94,18 +94,19 @@ void TPopupButton::MouseLeave() {
 
 void TPopupButton::MouseMove(fw::ShiftState shift, int x, int y) {
     TPopupButtonBase::MouseMove(shift, x, y);
+    const int area = Scale(kTriangleArea);
     if (TriangleSide == 0) {
-        if (!TriangleLatch && x <= kTriangleArea) {
+        if (!TriangleLatch && x <= area) {
             TriangleLatch = true;
             OpenFromTriangle();
-        } else if (TriangleLatch && x > kTriangleArea) {
+        } else if (TriangleLatch && x > area) {
             TriangleLatch = false;
         }
     } else if (TriangleSide == 1) {
-        if (!TriangleLatch && x >= Width() - kTriangleArea) {
+        if (!TriangleLatch && x >= Width() - area) {
             TriangleLatch = true;
             OpenFromTriangle();
-        } else if (TriangleLatch && x < Width() - kTriangleArea) {
+        } else if (TriangleLatch && x < Width() - area) {
             TriangleLatch = false;
         }
     }

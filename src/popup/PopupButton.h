@@ -1,6 +1,6 @@
 // A caption button that highlights (navy, white text) while the mouse is on it and can show a submenu
-// triangle on its left (side 0) or right (side 1) edge; side 2 shows none. Moving into the 14-pixel
-// triangle area opens the submenu once (OpenFromTriangle), again only after the cursor has left it.
+// triangle on its left (side 0) or right (side 1) edge; side 2 shows none. Moving into the triangle area
+// (14 pixels at 96 DPI) opens the submenu once (OpenFromTriangle), again only after the cursor has left it.
 // Resting on the button for the hover delay closes a submenu opened from a sibling.
 #pragma once
 

@@ -115,6 +115,10 @@ bool TPopupButtonBase::CursorInside() const {
            cursor.y < bottomRight.y;
 }
 
+int TPopupButtonBase::Dpi() const noexcept {
+    return container_ ? container_->Dpi() : fw::kBaseDpi;
+}
+
 fw::Color TPopupButtonBase::ContainerColor() const noexcept {
     return container_ ? container_->GetColor() : fw::clBtnFace;
 }

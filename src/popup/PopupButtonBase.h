@@ -88,6 +88,10 @@ public:
 
     TPopupButtonManager* Container() const noexcept { return container_; }
     fw::Canvas* GetCanvas() const noexcept { return canvas_; }
+    // The DPI of the entry's window (96 outside one), and a length in pixels at 96 DPI at that DPI: an
+    // entry's sizes are given at 96 DPI and measured and painted scaled.
+    int Dpi() const noexcept;
+    int Scale(int px96) const noexcept { return fw::ScaleForDpi(px96, Dpi()); }
     RECT BoundsRect() const { return RECT{Left(), Top(), Left() + Width(), Top() + Height()}; }
 
     std::function<void(TPopupButtonBase& sender)> OnClick;

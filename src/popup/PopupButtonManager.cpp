@@ -142,6 +142,21 @@ void TPopupButtonManager::FinishLayout() {
     Invalidate();
 }
 
+void TPopupButtonManager::Relayout() {
+    indexValid_ = false;
+    SetClientWidth(0);
+    SetClientHeight(0);
+    ResetLayoutState();
+    for (TPopupButtonBase* e : entries_) {
+        // As new: entries that do not measure their width (separators) take the column's afresh.
+        e->SetWidth(0);
+        e->Measure();
+        PlaceNext(e);
+    }
+    windowSizePending_ = ownerWindow_ != nullptr;
+    FinishLayout();
+}
+
 void TPopupButtonManager::IndexEntries() {
     index_.clear();
     index_.reserve(static_cast<size_t>(entries_.Count()));

@@ -38,6 +38,8 @@ public:
 
     void AddEntry(TPopupButtonBase* entry);
     void FinishLayout();
+    // Measures every entry again and lays them all out afresh, sizing the window (after a change of DPI).
+    void Relayout();
     // Gives the window the size of the entries added so far, once; a window that refuses the height
     // makes the entries break into columns as they would have entry by entry. FinishLayout does this.
     void FitOwnerWindow();

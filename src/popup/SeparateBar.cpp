@@ -1,5 +1,14 @@
 #include "popup/SeparateBar.h"
 
+void TSeparateBar::SetBaseHeight(int px96) {
+    baseHeight_ = px96;
+    Measure();
+}
+
+void TSeparateBar::Measure() {
+    if (baseHeight_ > 0) SetHeight(Scale(baseHeight_));
+}
+
 void TSeparateBar::Paint() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) return;

@@ -1,4 +1,6 @@
-// A separator line. It does not measure itself: its creator sets the height, the column its width.
+// A separator line. Its creator sets the height, either as is (SetHeight) or in pixels at 96 DPI
+// (SetBaseHeight), which the bar scales to its window's DPI whenever it is measured; the column sets its
+// width.
 #pragma once
 
 #include "popup/PopupButtonBase.h"
@@ -6,4 +8,9 @@
 class TSeparateBar : public virtual TPopupButtonBase {
 public:
     void Paint() override;
+    void Measure() override;
+    void SetBaseHeight(int px96);
+
+private:
+    int baseHeight_ = 0;  // 0: the height is whatever SetHeight gave
 };

@@ -1,7 +1,9 @@
 // Entry point of every test program: OLE and the application object exist for the whole run, as they
-// do in the program, and exceptions that reach the exception display are recorded instead of shown.
+// do in the program, and exceptions that reach the exception display are recorded instead of shown. The
+// process is per-monitor DPI aware, as the program's manifest makes the program.
 #include "support/TestSupport.h"
 
+#include "framework/Dpi.h"
 #include "framework/Exception.h"
 #include "framework/TextConv.h"
 
@@ -94,6 +96,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
 
 int wmain(int argc, wchar_t** argv) {
     ::SetUnhandledExceptionFilter(&ReportCrash);
+    fw::RequestPerMonitorDpiAwareness();
     ::OleInitialize(nullptr);
     int result = 0;
     {
