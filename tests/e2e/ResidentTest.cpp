@@ -1,5 +1,6 @@
 // The resident program as a user meets it: the hotkey and the tray icon open the top menu, the top menu's
 // commands, the cascade closing when the user leaves it (as the settings say), and the program's end.
+#include "framework/ComPtr.h"
 #include "framework/Registry.h"
 #include "support/Input.h"
 #include "support/Process.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <optional>
@@ -334,6 +336,40 @@ TEST_F(Resident, TheKeyboardAloneOpensTheFirstFolderAndComesBack) {
     EXPECT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TSubFolderFiler").empty(); }))
         << "Left left it open";
     EXPECT_EQ(FirstLitRow(menu), 0);
+}
+
+TEST_F(Resident, AScreenReaderInAnotherProcessIsAnsweredByTheTopMenu) {
+    Store(Settings{});
+    Start();
+    HWND menu = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(menu, nullptr);
+    // The window answers the reader's request with its object.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(menu, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT),
+                                      SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_NE(answer, 0u) << "the top menu does not answer WM_GETOBJECT";
+    fw::ComPtr<IAccessible> object;
+    const HRESULT hr =
+        ::AccessibleObjectFromWindow(menu, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                     reinterpret_cast<void**>(object.put()));
+    if (FAILED(hr)) GTEST_SKIP() << "this platform hands no accessible object across processes";
+    long count = 0;
+    ASSERT_EQ(object->get_accChildCount(&count), S_OK);
+    EXPECT_GE(count, 7);  // the desktop's folders, three separators and four commands
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role;
+    ::VariantInit(&role);
+    ASSERT_EQ(object->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_MENUPOPUP);
+    VARIANT last = self;
+    last.lVal = count;
+    BSTR name = nullptr;
+    ASSERT_EQ(object->get_accName(last, &name), S_OK);
+    EXPECT_STREQ(name, L"終了");
+    ::SysFreeString(name);
 }
 
 }  // namespace
