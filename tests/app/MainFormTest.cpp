@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
+#include "support/NestedStep.h"
 #include "support/Process.h"
 #include "support/TestSupport.h"
 
@@ -18,25 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-HWND FindOwnWindow(const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t cls[64];
-            ::GetClassNameW(w, cls, 64);
-            if (std::wstring(cls) != s->className || !::IsWindowVisible(w)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToTheFront) {
     TCommandLineParser parser(L"-t 60 60");
     CommandLineParser = &parser;
@@ -47,7 +29,8 @@ TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToThe
         action = fw::CloseAction::None;
     };
     HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = FindOwnWindow(L"TRootMenuFiler")) != nullptr; }));
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return (menu = qbtest::FindThreadWindow(L"TRootMenuFiler")) != nullptr; }));
     RECT r{};
     ::GetWindowRect(menu, &r);
     EXPECT_EQ(r.left, 60);
@@ -93,7 +76,8 @@ TEST(MainForm, AOneShotMenuGivenAPointOnASecondMonitorIsKeptInsideThatMonitor) {
     auto* form = new TMainForm(nullptr);
     form->OnClose = [](fw::Form&, fw::CloseAction& action) { action = fw::CloseAction::None; };
     HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = FindOwnWindow(L"TRootMenuFiler")) != nullptr; }));
+    ASSERT_TRUE(
+        qbtest::WaitUntil([&] { return (menu = qbtest::FindThreadWindow(L"TRootMenuFiler")) != nullptr; }));
     RECT r{};
     ::GetWindowRect(menu, &r);
     EXPECT_EQ(r.right, 2304) << "pulled onto the primary monitor";

@@ -56,15 +56,7 @@ void TypeOver(const std::wstring& text) {
     qbtest::TapKey(VK_HOME);
     qbtest::KeyUp(VK_SHIFT);
     if (text.empty()) qbtest::TapKey(VK_DELETE);
-    for (wchar_t c : text) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wScan = in[1].ki.wScan = c;
-        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
-    }
-    qbtest::SettleInput();
+    qbtest::TypeText(text);
 }
 
 void MakeFile(const std::wstring& path) {

@@ -15,17 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Real keyboard input: it goes to whatever window has the focus.
-void TypeText(std::wstring_view text) {
-    for (wchar_t c : text) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wScan = in[1].ki.wScan = c;
-        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
-    }
-}
+using qbtest::TypeText;
 
 // A form on the display with one edit control, in front and with the keyboard focus in the edit.
 class EditOnForm : public testing::Test {

@@ -67,18 +67,7 @@ inline ULONG ShellAttributesOf(PCIDLIST_ABSOLUTE absolute) {
     return flags;
 }
 
-// Types text as a keyboard would, one UTF-16 unit per key (Japanese included).
-inline void TypeText(const std::wstring& text) {
-    for (wchar_t c : text) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wScan = in[1].ki.wScan = c;
-        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
-    }
-    qbtest::SettleInput();
-}
+using qbtest::TypeText;
 
 // The popup menu being tracked on this thread, or null.
 inline HMENU TrackedMenu() {

@@ -81,4 +81,16 @@ void SettleInput() {
     PumpFor(std::chrono::milliseconds(30));
 }
 
+void TypeText(std::wstring_view text) {
+    for (wchar_t c : text) {
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = c;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+    }
+    SettleInput();
+}
+
 }  // namespace qbtest

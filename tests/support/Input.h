@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace qbtest {
 
 // Moves the cursor to a screen point (SetCursorPos plus an absolute SendInput move).
@@ -18,6 +20,8 @@ void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 // Down and up.
 void TapKey(WORD vk);
+// Types text as a keyboard would, one UTF-16 unit per key (Japanese included), for whoever has the focus.
+void TypeText(std::wstring_view text);
 // Pumps messages until the input sent so far has been handled.
 void SettleInput();
 
