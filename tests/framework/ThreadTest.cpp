@@ -3,6 +3,7 @@
 #include "framework/Exception.h"
 #include "framework/Thread.h"
 #include "support/TempFolder.h"
+#include "support/EndsInTime.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,27 +23,7 @@ using namespace std::chrono_literals;
 constexpr auto kDeadline = 10s;
 constexpr DWORD kDeadlineMs = 10000;
 
-// Ends `thread` through its owner on a helper thread. False when that did not finish by the deadline; the
-// helper is then left behind with the thread, so that the test fails instead of hanging.
-template <class T>
-bool EndsInTime(fw::unique_thread<T> thread) {
-    struct Ending {
-        fw::unique_thread<T> thread;
-        std::atomic<bool> done{false};
-    };
-    auto ending = std::make_shared<Ending>();
-    ending->thread = std::move(thread);
-    std::thread helper([ending] {
-        ending->thread.reset();
-        ending->done = true;
-    });
-    if (qbtest::WaitUntil([&] { return ending->done.load(); }, kDeadline)) {
-        helper.join();
-        return true;
-    }
-    helper.detach();
-    return false;
-}
+using qbtest::EndsInTime;
 
 // Waits on the stop event and a change notification for its folder, as the folder watcher does.
 class ChangeCounter final : public fw::Thread {

@@ -3,6 +3,7 @@
 // evicts and ends its watchers by window and path.
 #include "shell/FolderWatcher.h"
 #include "support/TempFolder.h"
+#include "support/EndsInTime.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -114,27 +115,7 @@ bool HasEnded(const fw::unique_handle& thread) {
     return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
 }
 
-// Ends `owner` (a watcher or a manager) on a helper thread. False when that did not finish by the deadline;
-// the helper is then left behind with it, so that the test fails instead of hanging.
-template <class Owner>
-bool EndsInTime(Owner owner) {
-    struct Ending {
-        Owner owner;
-        std::atomic<bool> done{false};
-    };
-    auto ending = std::make_shared<Ending>();
-    ending->owner = std::move(owner);
-    std::thread helper([ending] {
-        ending->owner.reset();
-        ending->done = true;
-    });
-    if (qbtest::WaitUntil([&] { return ending->done.load(); }, kDeadline)) {
-        helper.join();
-        return true;
-    }
-    helper.detach();
-    return false;
-}
+using qbtest::EndsInTime;
 
 using Watched = std::vector<std::pair<HWND, std::wstring>>;
 
