@@ -1,5 +1,5 @@
-# Shared by scripts/test and scripts/run: a virtual display, a 64-bit Wine prefix inside the build tree
-# and one persistent wineserver, each stopped by its own process id.
+# The test environment, shared by scripts/test, scripts/run and the benchmarks: a virtual display, a
+# 64-bit Wine prefix inside the build tree and one persistent wineserver, each stopped by its own id.
 # Source it, then call qb_start_display, qb_start_wine PREFIX; qb_stop_all runs from the caller's trap.
 
 QB_XVFB_PID=""
@@ -16,17 +16,33 @@ qb_wine_binary() {
   else command -v wine; fi
 }
 
-# Starts Xvfb on the first free display number from 91 up and exports DISPLAY.
+# Starts Xvfb on the first free display number from 91 up and exports DISPLAY. Another run may take
+# the same number between the check and the start: the server then ends at once, and the next number
+# is tried. The display counts as ours only while our own server runs and its socket exists.
 qb_start_display() {
-  local n=91
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  QB_XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
+  local n=91 tries=0
+  while [ $tries -lt 20 ]; do
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    QB_XVFB_PID=$!
+    for _ in $(seq 1 100); do
+      kill -0 "$QB_XVFB_PID" 2>/dev/null || break
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    # The lock file names the server that holds the display: ours, or the other run's.
+    if kill -0 "$QB_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] &&
+      [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$QB_XVFB_PID" ]; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$QB_XVFB_PID" 2>/dev/null || true
+    wait "$QB_XVFB_PID" 2>/dev/null || true
+    QB_XVFB_PID=""
+    n=$((n + 1)); tries=$((tries + 1))
   done
-  export DISPLAY=":$n"
+  echo "test-env: no virtual display could be started" >&2
+  return 1
 }
 
 # Makes (or reuses) the prefix and starts one persistent wineserver for it. Its standard streams go to
