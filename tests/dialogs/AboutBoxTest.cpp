@@ -5,7 +5,7 @@
 
 #include "framework/Form.h"
 #include "framework/Lifetime.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "support/NestedStep.h"
 #include "support/Process.h"
 #include "support/ScreenGrab.h"
@@ -144,7 +144,8 @@ TEST(SuperLabel, AGradientStepsOneLineAtATimeAndStopsAStepShortOfItsEnd) {
 
     const RECT d = host.OnScreen(*down);
     for (int y = 0; y < 5; ++y) {
-        EXPECT_EQ(qbtest::PixelAt(POINT{d.left + 15, d.top + y}), (Rgb{255 - 51 * y, 0, 51 * y})) << "row " << y;
+        EXPECT_EQ(qbtest::PixelAt(POINT{d.left + 15, d.top + y}), (Rgb{255 - 51 * y, 0, 51 * y}))
+            << "row " << y;
     }
 }
 

@@ -8,7 +8,7 @@
 #include "popup/MenuAccessible.h"
 #include "framework/Registry.h"
 #include "framework/TextConv.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "settings/DataConserver.h"
 #include "support/DropFiles.h"
 #include "support/Input.h"

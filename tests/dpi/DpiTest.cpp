@@ -8,10 +8,10 @@
 #include "filers/SubFolderFiler.h"
 #include "filers/TopMenuFiler.h"
 #include "framework/Dpi.h"
-#include "framework/Registry.h"
+#include "support/SettingsKey.h"
 #include "framework/Screen.h"
 #include "operations/FolderButton.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "popup/SeparateBar.h"
 #include "popup/TreeButton.h"
 #include "support/Process.h"
@@ -344,7 +344,7 @@ TEST_F(AtDpi, TheProgramsCascadeIsLaidOutForTheDpi) {
         ::CloseHandle(
             ::CreateFileW(folder.Child(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     }
-    fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Quillbrook");
+    const qbtest::ScratchSettings settings;
     // The same folder's window made here, hidden: the program must lay it out exactly so.
     TSubFolderFiler* twin = TSubFolderFiler::OpenFolderByPath(menus.get(), folder.Path(), false);
     ASSERT_NE(twin, nullptr);
@@ -357,9 +357,8 @@ TEST_F(AtDpi, TheProgramsCascadeIsLaidOutForTheDpi) {
     EXPECT_SCALED(height, twin->ClientHeight(), dpi);
 
     qbtest::ProgramProcess program(L"-d \"" + folder.Path() + L"\" 40 60");
-    HWND window = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (window = program.FindWindowOf(L"TSubFolderFiler")); }, 15s));
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
+    HWND window = program.WaitForVisibleWindow(L"TSubFolderFiler");
+    ASSERT_NE(window, nullptr);
     const RECT client = qbtest::ClientOnScreen(window);
     EXPECT_EQ(client.right - client.left, width);
     EXPECT_EQ(client.bottom - client.top, height);
@@ -378,9 +377,7 @@ TEST_F(AtDpi, TheProgramsCascadeIsLaidOutForTheDpi) {
         qbtest::SaveScreenshot(RECT{parent.left, std::min(parent.top, child.top), child.right,
                                     std::max(parent.bottom, child.bottom)},
                                qbtest::OutputFolder() + L"\\cascade-dpi" + std::to_wstring(dpi) + L".bmp"));
-    ::PostMessageW(program.FindWindowOf(L"TMainForm"), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.WaitForExit(15s).has_value());
-    fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Quillbrook");
+    EXPECT_TRUE(program.Close().has_value());
 }
 
 }  // namespace

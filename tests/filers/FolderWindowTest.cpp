@@ -4,8 +4,8 @@
 // the new name.
 #include "filers/RootMenuFiler.h"
 #include "filers/SubFolderFiler.h"
-#include "operations/DragTestUtil.h"
-#include "operations/ShellEntryTestUtil.h"
+#include "support/shell/DragTest.h"
+#include "support/operations/ShellEntryTest.h"
 #include "support/MallocSpy.h"
 #include "support/Process.h"
 

@@ -1,7 +1,7 @@
 // A folder window on a real folder from the keyboard alone: the rename box on F2, the shell's context menu
 // on the Apps key and Shift+F10 placed at the item, and the highlight kept when F5 lists the folder again.
 #include "filers/SubFolderFiler.h"
-#include "operations/ShellEntryTestUtil.h"
+#include "support/operations/ShellEntryTest.h"
 
 #include <cstdlib>
 

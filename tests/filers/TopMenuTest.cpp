@@ -2,7 +2,7 @@
 // the program gave it.
 #include "filers/TopMenuFiler.h"
 #include "operations/FolderButton.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "popup/SeparateBar.h"
 #include "popup/TreeButton.h"
 

@@ -1,7 +1,7 @@
 // The real Quillbrook.exe on a display with two monitors side by side: the primary one on the left and a
 // smaller one to its right. Every menu keeps to the monitor it opens on. scripts/test runs this program
 // on an X server with two monitors; on a display with one it skips.
-#include "framework/Registry.h"
+#include "support/SettingsKey.h"
 #include "support/Input.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
@@ -45,7 +45,7 @@ RECT WindowRect(HWND w) {
     return r;
 }
 
-class TwoMonitors : public testing::Test {
+class TwoMonitors : public qbtest::SettingsTest {
 protected:
     void SetUp() override {
         const std::vector<Monitor> monitors = Monitors();
@@ -54,21 +54,10 @@ protected:
         ASSERT_EQ(right_.monitor.left, primary_.monitor.right)
             << "the second monitor lies right of the first";
         ASSERT_LT(right_.work.bottom - right_.work.top, primary_.work.bottom - primary_.work.top);
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Quillbrook");
     }
     void TearDown() override { qbtest::MoveMouseTo(POINT{5, 5}); }
 
-    // A one-shot menu of the kind `className`; its window once visible.
-    static HWND OneShotMenu(qbtest::ProgramProcess& program, const wchar_t* className) {
-        HWND menu = nullptr;
-        qbtest::WaitUntil([&] { return (menu = program.FindWindowOf(className)) != nullptr; }, 15s);
-        if (menu) qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; });
-        return menu;
-    }
-    static void End(qbtest::ProgramProcess& program) {
-        ::PostMessageW(program.FindWindowOf(L"TMainForm"), WM_CLOSE, 0, 0);
-        EXPECT_TRUE(program.WaitForExit(15s).has_value());
-    }
+    static void End(qbtest::ProgramProcess& program) { EXPECT_TRUE(program.Close().has_value()); }
 
     Monitor primary_{};
     Monitor right_{};
@@ -78,7 +67,7 @@ TEST_F(TwoMonitors, AOneShotMenuAndATrayMenuStayOnTheMonitorOfTheirPoint) {
     {
         qbtest::ProgramProcess oneShot(L"-t " + std::to_wstring(right_.work.right - 20) + L" " +
                                        std::to_wstring(right_.work.bottom - 20));
-        HWND menu = OneShotMenu(oneShot, L"TRootMenuFiler");
+        HWND menu = oneShot.WaitForVisibleWindow(L"TRootMenuFiler");
         ASSERT_NE(menu, nullptr);
         const RECT r = WindowRect(menu);
         EXPECT_EQ(r.right, right_.work.right) << "pulled onto the primary monitor";
@@ -110,7 +99,7 @@ TEST_F(TwoMonitors, ATallFolderIsCutToTheHeightOfItsOwnMonitor) {
         qbtest::ProgramProcess oneShot(L"-d \"" + folder.Path() + L"\" " +
                                        std::to_wstring(m->work.left + 100) + L" " +
                                        std::to_wstring(m->work.top));
-        HWND menu = OneShotMenu(oneShot, L"TSubFolderFiler");
+        HWND menu = oneShot.WaitForVisibleWindow(L"TSubFolderFiler");
         ASSERT_NE(menu, nullptr);
         const RECT r = WindowRect(menu);
         EXPECT_EQ(r.top, m->work.top);

@@ -1,6 +1,6 @@
 // The context menu of a shell item: the shell's commands with our rename item, its identifier, the submenu
 // that closes when the menu opens, and a refill of the window while the menu's loop runs.
-#include "ShellEntryTestUtil.h"
+#include "support/operations/ShellEntryTest.h"
 
 #include "framework/UniqueAny.h"
 #include "operations/ShellCommands.h"

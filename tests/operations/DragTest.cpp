@@ -1,8 +1,8 @@
 // Dragging shell items out of menu windows: the drop source's answers, the shell's data object and the
 // allowed effects arriving at a drop target of the test, a refill of the window and Escape during the drag
 // loop, and a submenu that leaves its cascade when a drag starts from it.
-#include "DragTestUtil.h"
-#include "ShellEntryTestUtil.h"
+#include "support/shell/DragTest.h"
+#include "support/operations/ShellEntryTest.h"
 
 #include "operations/DropSource.h"
 #include "support/MallocSpy.h"

@@ -1,6 +1,6 @@
 // What shell item entries look like: caption colours from the shell's and the file system's attributes, the
 // longer hover delay of removable drives, and the icon, looked up only once the entry is painted.
-#include "ShellEntryTestUtil.h"
+#include "support/operations/ShellEntryTest.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Folder entries: a click runs the folder's default command, and the hover (or the triangle, when
 // triangles are shown) asks the menu window to open the folder as its submenu, once.
-#include "ShellEntryTestUtil.h"
+#include "support/operations/ShellEntryTest.h"
 
 #include "framework/UniqueAny.h"
 

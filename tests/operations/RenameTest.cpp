@@ -1,6 +1,6 @@
 // Renaming a shell item in place: the rename item of the context menu opens an edit box over the caption,
 // Enter renames the file on disk, Escape leaves everything as it was, and a refill takes the box away.
-#include "ShellEntryTestUtil.h"
+#include "support/operations/ShellEntryTest.h"
 
 #include "operations/ShellCommands.h"
 #include "support/MallocSpy.h"

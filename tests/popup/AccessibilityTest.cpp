@@ -2,7 +2,7 @@
 // a client, so the tests call the object the window hands out directly, and check that the window
 // answers WM_GETOBJECT.
 #include "popup/MenuAccessible.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "popup/SeparateBar.h"
 #include "popup/StringButton.h"
 #include "popup/TreeButton.h"

@@ -1,7 +1,7 @@
 // The entry container of a menu window as the user meets it: how entries are stacked and sized, which
 // entry a point hits, how real mouse input reaches the entries (enter and leave, clicks, drags), and how
 // the hover delay and the submenu triangles open and close submenus.
-#include "PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 
 #include "popup/PopupBase.h"
 #include "popup/PopupButton.h"

@@ -1,7 +1,7 @@
 // What the entries look like on the screen: the pixels of shown menu windows, read back from the
 // display, for normal and highlighted buttons, the face bitmap, separators, icon buttons and submenu
 // triangles; and how icon buttons measure themselves.
-#include "PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 
 #include "popup/IconButton.h"
 #include "popup/PopupBase.h"

@@ -1,6 +1,6 @@
 // The menus from the keyboard, real keys sent to a menu window with the focus: the highlight moving over
 // what can act and scrolling into view, submenus opened and left, Enter, and type-ahead.
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "popup/SeparateBar.h"
 #include "popup/TreeButton.h"
 

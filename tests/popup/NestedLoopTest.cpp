@@ -2,7 +2,7 @@
 // modal dialog): a refill, the menu manager closing everything, or Escape in a window above may arrive
 // from the queue inside the loop. The entry and its window stay alive for the handler, out of sight and
 // out of the lists, and go when it returns; what the user sees changes at once.
-#include "PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 
 #include "popup/PopupBase.h"
 #include "popup/PopupButton.h"

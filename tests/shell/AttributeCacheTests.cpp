@@ -1,5 +1,5 @@
 // The attribute cache (TListOfITEMIDLIST) keyed by absolute lists of real folders.
-#include "ShellTestUtil.h"
+#include "support/shell/ShellTest.h"
 
 #include "shell/ListOfItemIdList.h"
 

@@ -1,6 +1,6 @@
 // Item identifier list functions on hand-made lists where a case needs particular bytes, and on lists the
 // shell makes from real folders. Every test runs under the allocator spy: no list may be left behind.
-#include "ShellTestUtil.h"
+#include "support/shell/ShellTest.h"
 
 #include "framework/TextConv.h"
 

@@ -1,6 +1,6 @@
 // Binding absolute lists to shell folders on the real namespace: the desktop, a desktop child, a deep
 // folder with Japanese names whose files are then listed, and a file.
-#include "ShellTestUtil.h"
+#include "support/shell/ShellTest.h"
 
 #include <algorithm>
 

@@ -40,6 +40,17 @@ std::optional<DWORD> ProgramProcess::WaitForExit(std::chrono::milliseconds timeo
     return code;
 }
 
+HWND ProgramProcess::WaitForVisibleWindow(const wchar_t* className, std::chrono::milliseconds timeout) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowOf(className)) && ::IsWindowVisible(found); }, timeout);
+    return found && ::IsWindowVisible(found) ? found : nullptr;
+}
+
+std::optional<DWORD> ProgramProcess::Close(std::chrono::milliseconds timeout) {
+    ::PostMessageW(FindWindowOf(L"TMainForm"), WM_CLOSE, 0, 0);
+    return WaitForExit(timeout);
+}
+
 HWND ProgramProcess::FindWindowOf(const wchar_t* className, const wchar_t* caption) const {
     struct Search {
         DWORD pid;

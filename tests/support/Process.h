@@ -25,6 +25,12 @@ public:
     bool Running() const noexcept;
     // A visible or hidden top-level window of this process with the given class (and caption, when given).
     HWND FindWindowOf(const wchar_t* className, const wchar_t* caption = nullptr) const;
+    // Waits (pumping this thread's messages) until a window of the class is up and visible, as a one-shot
+    // start's menu once the program has listed its folder; the window, or null.
+    HWND WaitForVisibleWindow(const wchar_t* className,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(15)) const;
+    // Ends the program as its Exit does (its main form closes) and waits for it; its exit code, or nothing.
+    std::optional<DWORD> Close(std::chrono::milliseconds timeout = std::chrono::seconds(15));
     // Its visible top-level windows of a class, in z order.
     std::vector<HWND> VisibleWindows(const wchar_t* className) const;
     // Its hidden utility windows (the tray icon's is one of them).

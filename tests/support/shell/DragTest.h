@@ -5,9 +5,8 @@
 #pragma once
 
 #include "framework/ComObject.h"
-#include "shell/IdList.h"
-#include "support/Input.h"
 #include "support/TestSupport.h"
+#include "support/shell/ShellTest.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -26,10 +25,7 @@ namespace dragtest {
 using namespace std::chrono_literals;
 
 // Under Wine: its shell's folders take no drops, so what lands on disk is checked on Windows only.
-inline bool RunningOnWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using qbtest::RunningOnWine;
 
 // A data object's medium, given back however the reading ends.
 class Medium {
@@ -51,42 +47,11 @@ private:
 };
 
 // The files a data object names in CF_HDROP.
-inline std::vector<std::wstring> DroppedFiles(IDataObject& data) {
-    std::vector<std::wstring> files;
-    const Medium medium(data, CF_HDROP);
-    if (!medium.Global()) return files;
-    auto drop = static_cast<HDROP>(::GlobalLock(medium.Global()));
-    if (!drop) return files;
-    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        std::wstring path(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
-        ::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
-        files.push_back(path);
-    }
-    ::GlobalUnlock(medium.Global());
-    return files;
-}
+std::vector<std::wstring> DroppedFiles(IDataObject& data);
 
 // The paths of the items a data object names in the shell's identifier-list format ("Shell IDList
 // Array"): its folder's list joined with each item's; empty when the format is missing.
-inline std::vector<std::wstring> ShellIdListPaths(IDataObject& data) {
-    std::vector<std::wstring> paths;
-    const Medium medium(data, static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(CFSTR_SHELLIDLIST)));
-    if (!medium.Global()) return paths;
-    const auto* cida = static_cast<const CIDA*>(::GlobalLock(medium.Global()));
-    if (!cida) return paths;
-    const auto* base = reinterpret_cast<const BYTE*>(cida);
-    const auto folder = reinterpret_cast<PCUIDLIST_ABSOLUTE>(base + cida->aoffset[0]);
-    for (UINT i = 1; i <= cida->cidl; ++i) {
-        const auto item = reinterpret_cast<PCUIDLIST_RELATIVE>(base + cida->aoffset[i]);
-        const unique_absolute_idlist absolute = ConcatIdLists(folder, item);
-        wchar_t path[MAX_PATH] = L"";
-        ::SHGetPathFromIDListW(absolute.get(), path);
-        paths.push_back(path);
-    }
-    ::GlobalUnlock(medium.Global());
-    return paths;
-}
+std::vector<std::wstring> ShellIdListPaths(IDataObject& data);
 
 // A drop target of the test: it records each call, what it was offered and the data it was given, and
 // takes a drop as a copy when copying is offered. `whileOver` runs inside the drag loop at each DragOver.
@@ -137,22 +102,7 @@ private:
 // A plain window of the test at a screen rectangle, shown, with `target` registered for it (none for null).
 class TargetWindow {
 public:
-    TargetWindow(const RECT& bounds, IDropTarget* target) {
-        static const ATOM kClass = [] {
-            WNDCLASSEXW wc{sizeof(wc)};
-            wc.lpfnWndProc = &::DefWindowProcW;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = L"QbTestDropTarget";
-            return ::RegisterClassExW(&wc);
-        }();
-        hwnd_ =
-            ::CreateWindowExW(WS_EX_TOPMOST, MAKEINTATOM(kClass), L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
-                              bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                              nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        registered_ = hwnd_ && target && SUCCEEDED(::RegisterDragDrop(hwnd_, target));
-        ::UpdateWindow(hwnd_);
-    }
+    TargetWindow(const RECT& bounds, IDropTarget* target);
     ~TargetWindow() {
         if (registered_) ::RevokeDragDrop(hwnd_);
         if (hwnd_) ::DestroyWindow(hwnd_);
@@ -207,49 +157,9 @@ public:
     bool Ended() const noexcept { return ended_; }
 
 private:
-    bool Dragging(DWORD thread) const {
-        GUITHREADINFO info{sizeof(info)};
-        if (!::GetGUIThreadInfo(thread, &info)) return false;
-        return info.hwndCapture && info.hwndCapture != source_;
-    }
-    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    }
-    void Drive(DWORD dragging) {
-        POINT from{};
-        ::GetCursorPos(&from);
-        // More than 5 pixels from the press starts the drag.
-        qbtest::MoveMouseTo(POINT{from.x + 8, from.y + 6});
-        began_ = WaitFor([&] { return Dragging(dragging); }, 3s);
-        constexpr int kSteps = 6;
-        for (int i = 1; i <= kSteps; ++i) {
-            qbtest::MoveMouseTo(
-                POINT{from.x + (to_.x - from.x) * i / kSteps, from.y + (to_.y - from.y) * i / kSteps});
-            std::this_thread::sleep_for(40ms);
-        }
-        // A few moves over the target: DragOver while the drag rests there.
-        for (int i = 0; i < 4; ++i) {
-            qbtest::MoveMouseTo(POINT{to_.x + (i % 2), to_.y});
-            std::this_thread::sleep_for(60ms);
-        }
-        if (ending_ == Ending::Escape) {
-            qbtest::TapKey(VK_ESCAPE);
-            WaitFor([&] { return !Dragging(dragging); }, 5s);
-        }
-        qbtest::ReleaseLeft();
-        ended_ = WaitFor([&] { return !Dragging(dragging); }, 5s);
-        if (!ended_) {
-            // A drag that missed its ending must still end, or the test would hang in its loop.
-            qbtest::TapKey(VK_ESCAPE);
-            qbtest::ReleaseLeft();
-        }
-        done_ = true;
-    }
+    bool Dragging(DWORD thread) const;
+    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) const;
+    void Drive(DWORD dragging);
 
     HWND source_;
     POINT to_;

@@ -1,4 +1,4 @@
-// Shared helpers for the tests of menu entries and their container: menu windows placed and shown on
+// Helpers for the tests of menu windows and entries and their container: menu windows placed and shown on
 // the display, entries added the way the program adds them, screen points of entry coordinates, and
 // pixels read back from the screen.
 #pragma once
@@ -61,12 +61,7 @@ inline RECT ScreenRect(const TPopupButtonBase* e, int inset = 0) {
     return RECT{tl.x, tl.y, br.x, br.y};
 }
 // The client area of a window on the screen.
-inline RECT ClientOnScreen(const TPopupMenuBase* w) {
-    RECT r{};
-    ::GetClientRect(w->Handle(), &r);
-    ::MapWindowPoints(w->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+RECT ClientOnScreen(const TPopupMenuBase* w);
 
 // Gives an entry its caption and hover delay, then adds it (the container measures it while adding).
 template <class T>
@@ -77,41 +72,16 @@ T* AddCaptioned(TPopupButtonManager& m, T* entry, const std::wstring& caption, i
     return entry;
 }
 
-inline std::wstring Repeat(const std::wstring& text, int times) {
-    std::wstring s;
-    for (int i = 0; i < times; ++i) s += text;
-    return s;
-}
+std::wstring Repeat(const std::wstring& text, int times);
 
 // Text size in a font, measured on a screen context independently of the entries.
-inline SIZE MeasureText(const fw::Font& font, const std::wstring& text) {
-    SIZE size{};
-    HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font.Handle());
-    if (text.empty()) {
-        ::GetTextExtentPoint32W(dc, L" ", 1, &size);
-        size.cx = 0;
-    } else {
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(nullptr, dc);
-    return size;
-}
+SIZE MeasureText(const fw::Font& font, const std::wstring& text);
 
 // A key pressed and released (a modifier held meanwhile when given), handled by the focused window.
-inline void Press(WORD vk, WORD modifier = 0) {
-    if (modifier) qbtest::KeyDown(modifier);
-    qbtest::TapKey(vk);
-    if (modifier) qbtest::KeyUp(modifier);
-    qbtest::SettleInput();
-}
+void Press(WORD vk, WORD modifier = 0);
 
 // The caption of a window's highlighted entry, or "(none)".
-inline std::wstring HotCaption(const TPopupMenuBase* w) {
-    const TPopupButtonBase* e = w->ButtonManager->HotEntry();
-    return e && e->CaptionText() ? *e->CaptionText() : L"(none)";
-}
+std::wstring HotCaption(const TPopupMenuBase* w);
 
 inline bool ButtonDown(int vk) {
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
@@ -121,31 +91,14 @@ inline bool ButtonDown(int vk) {
 // away from the windows, and no mouse button left down when a test stops half-way.
 class MenuTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        qbtest::MoveMouseTo(kNeutral);
-        menus = std::make_unique<TPopupMenuManager>(nullptr);
-    }
-    void TearDown() override {
-        if (ButtonDown(VK_LBUTTON)) qbtest::ReleaseLeft();
-        if (ButtonDown(VK_RBUTTON)) qbtest::ReleaseRight();
-        qbtest::MoveMouseTo(kNeutral);
-        menus.reset();
-        qbtest::PumpFor(std::chrono::milliseconds(30));
-    }
+    void SetUp() override;
+    void TearDown() override;
 
     // A hidden, empty adopting window, as the program makes its menus.
     TPopupMenuBase* NewWindow() { return new TPopupMenuBase(menus.get(), menus.get()); }
 
     // Finishes the layout, places the window's top-left corner and shows it in front, painted.
-    static void ShowAt(TPopupMenuBase* w, int left, int top) {
-        w->ButtonManager->FinishLayout();
-        w->SetLeft(left);
-        w->SetTop(top);
-        w->Show();
-        ::UpdateWindow(w->Handle());
-        ASSERT_TRUE(qbtest::WaitUntil([w] { return w->Visible(); }));
-        qbtest::PumpFor(std::chrono::milliseconds(50));
-    }
+    static void ShowAt(TPopupMenuBase* w, int left, int top);
 
     std::unique_ptr<TPopupMenuManager> menus;
 };

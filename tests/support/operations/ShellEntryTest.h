@@ -1,4 +1,4 @@
-// Shared by the tests of shell item entries: real files in a scratch folder under %TEMP% (on the prefix's
+// Helpers for the tests of shell item entries: real files in a scratch folder under %TEMP% (on the prefix's
 // C: drive), entries built from their identifier lists the way the filer builds them, a menu window that
 // records requests to open subfolders and refills itself through its queue, and the context menu driven
 // from inside its own loop.
@@ -6,8 +6,8 @@
 
 #include "operations/FileButton.h"
 #include "operations/FolderButton.h"
-#include "popup/PopupTestUtil.h"
-#include "shell/ShellTestUtil.h"
+#include "support/popup/MenuTest.h"
+#include "support/shell/ShellTest.h"
 #include "support/Input.h"
 #include "support/NestedStep.h"
 #include "support/TempFolder.h"
@@ -56,56 +56,23 @@ protected:
     }
 };
 
-// The shell's attributes of an item, as the filer asks its folder for them.
-inline ULONG ShellAttributesOf(PCIDLIST_ABSOLUTE absolute) {
-    const unique_absolute_idlist parent = ParentIdList(absolute);
-    const unique_child_idlist last = LastItemOf(absolute);
-    const TShellFolder folder(parent.get());
-    PCUITEMID_CHILD items[] = {last.get()};
-    ULONG flags = SFGAO_CANRENAME | SFGAO_READONLY | SFGAO_LINK | SFGAO_SHARE | SFGAO_FOLDER;
-    if (!folder || FAILED(folder->GetAttributesOf(1, items, &flags))) return 0;
-    return flags;
-}
-
+using qbtest::ShellAttributesOf;
 using qbtest::TypeText;
 
 // The popup menu being tracked on this thread, or null.
-inline HMENU TrackedMenu() {
-    HWND window = qbtest::FindThreadWindow(L"#32768");
-    return window ? reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0)) : nullptr;
-}
+HMENU TrackedMenu();
 
 class ShellEntryTest : public popuptest::MenuTest {
 protected:
-    void SetUp() override {
-        popuptest::MenuTest::SetUp();
-        g_liveEntries = 0;
-        folder_.emplace(L"ops");
-    }
-    void TearDown() override {
-        popuptest::MenuTest::TearDown();
-        EXPECT_EQ(g_liveEntries, 0) << "an entry outlived its window";
-        EXPECT_EQ(fw::DeferredDelete::MarkedCount(), 0) << "an object freed during a handler never went";
-        folder_.reset();
-    }
+    void SetUp() override;
+    void TearDown() override;
 
-    // Wine's shell keeps a few task-allocator blocks for the rest of the run after its first parse and its
-    // first icon lookup; a leak check starts after both (a leak of ours recurs on every call).
-    static void WarmUpShell(const std::wstring& path) {
-        const unique_absolute_idlist absolute = ParseDisplayPath(path);
-        SHFILEINFOW info{};
-        ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.get()), 0, &info, sizeof(info),
-                         SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    }
+    static void WarmUpShell(const std::wstring& path) { qbtest::WarmUpShell(path); }
 
     TestMenu* NewTestMenu() { return new TestMenu(menus.get(), menus.get()); }
 
     // Makes a file (or folder) in the scratch folder; its full path.
-    std::wstring MakeItem(const std::wstring& name, bool folder = false) const {
-        const std::wstring path = folder_->Child(name);
-        EXPECT_TRUE(folder ? ::CreateDirectoryW(path.c_str(), nullptr) != FALSE : qbtest::MakeFile(path));
-        return path;
-    }
+    std::wstring MakeItem(const std::wstring& name, bool folder = false) const;
 
     // An entry for the item at `path`, captioned with its name, added to `w` with the shell's attributes.
     template <class T>
@@ -120,18 +87,7 @@ protected:
 
     // Right-clicks an entry; `inMenu` runs from inside the context menu's loop, every 20 ms until it says
     // it is done. Returns once the menu and what it started have returned.
-    static bool RightClickWithMenu(TPopupButtonBase* entry, std::function<bool(HMENU)> inMenu) {
-        qbtest::NestedStep step(
-            [&] {
-                const HMENU menu = TrackedMenu();
-                return menu && inMenu(menu);
-            },
-            [] { ::EndMenu(); });
-        qbtest::MoveMouseTo(popuptest::EntryCenter(entry));
-        qbtest::PressRight();
-        qbtest::ReleaseRight();
-        return step.Done();
-    }
+    static bool RightClickWithMenu(TPopupButtonBase* entry, std::function<bool(HMENU)> inMenu);
 
     std::optional<qbtest::TempFolder> folder_;
 };
