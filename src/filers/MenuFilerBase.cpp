@@ -52,7 +52,7 @@ TPopupMenuBase* TMenuFilerBase::OpenSubFolder(TPopupButtonBase* entry) {
         TSubFolderFiler* child = MakeSubFolder(*target);
         if (Marked()) return nullptr;  // this window went while the child was being made
         TFileObject* next = std::exchange(pending_, nullptr);
-        if (next && ButtonManager->Holds(next)) {
+        if (next && next != target && ButtonManager->Holds(next)) {
             if (child) child->Release();
             target = next;
             holdPending.reset();

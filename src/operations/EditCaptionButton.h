@@ -16,7 +16,8 @@ class TEditCaptionButton : public virtual TPopupButton {
 public:
     ~TEditCaptionButton() override;
 
-    // What an open edit box holds: the text typed so far, the selection in it, and whether it has the focus.
+    // An open edit box: where it lies on the entry, the text typed so far, the selection in it, and whether
+    // it has the focus.
     struct EditState {
         int x = 0;
         int y = 0;
@@ -46,6 +47,7 @@ protected:
 
 private:
     void EditKeyDown(WORD& key);
-    POINT editAt_{};  // where BeginEdit put the box, relative to the entry
     void FreeEditBox() noexcept;
+
+    POINT editAt_{};  // where BeginEdit put the box, relative to the entry
 };

@@ -400,11 +400,11 @@ TEST_F(FolderWindow, ARenameBoxLeftOpenFollowsItsItemThroughChangesOnDiskAndEnds
     EXPECT_EQ(entry->EditBox->Top(), entry->Top()) << "the box is not over its item";
     EXPECT_TRUE(entry->EditBox->Focused());
 
-    // The item goes away: so does its rename, and Enter renames nothing.
+    // The item goes away: so does its rename.
     ASSERT_TRUE(::DeleteFileW(renamed.c_str()));
     ASSERT_TRUE(qbtest::WaitUntil([&] { return !Shows(w, L"b.txt"); }, 5s));
-    const HWND box = ::FindWindowExW(w->Handle(), nullptr, L"Edit", nullptr);
-    EXPECT_FALSE(box && ::IsWindowVisible(box)) << "a rename box outlived its item";
+    EXPECT_FALSE(::IsWindowVisible(::FindWindowExW(w->Handle(), nullptr, L"Edit", nullptr)))
+        << "a rename box outlived its item";
 }
 
 TEST_F(FolderWindow, AFolderRestedOnWhileAnotherIsListedOpensAfterItAndItsWindowStaysTracked) {
@@ -435,13 +435,10 @@ TEST_F(FolderWindow, ARefillKeepsTheTrianglesOnTheSideItsSubmenusOpenTo) {
     ShowAt(top, ::GetSystemMetrics(SM_CXSCREEN) - top->Width(), 150);
     auto* child = dynamic_cast<TSubFolderFiler*>(top->OpenSubFolder(top->ButtonManager->Entries(0)));
     ASSERT_TRUE(child && !child->OpensRight);
-    auto* folderEntry = dynamic_cast<TFolderButton*>(child->ButtonManager->Entries(0));
-    ASSERT_NE(folderEntry, nullptr);
-    EXPECT_EQ(folderEntry->TriangleSide, 0);
+    auto side = [&] { return dynamic_cast<TFolderButton&>(*child->ButtonManager->Entries(0)).TriangleSide; };
+    EXPECT_EQ(side(), 0);
     child->Refill();
-    folderEntry = dynamic_cast<TFolderButton*>(child->ButtonManager->Entries(0));
-    ASSERT_NE(folderEntry, nullptr);
-    EXPECT_EQ(folderEntry->TriangleSide, 0) << "the triangle moved to the other side";
+    EXPECT_EQ(side(), 0) << "the triangle moved to the other side";
 }
 
 TEST_F(FolderWindow, AFolderThatIsGoneOrBeyondTheShellsReachCannotBeAccessed) {
