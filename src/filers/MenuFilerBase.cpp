@@ -6,6 +6,8 @@
 #include "operations/FolderButton.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 // Holds no use itself: the manager lives exactly as long as some filer window does.
@@ -29,19 +31,57 @@ TFolderWatcherManager* TMenuFilerBase::Watchers() noexcept {
 TPopupMenuBase* TMenuFilerBase::OpenSubFolder(TPopupButtonBase* entry) {
     auto* folder = dynamic_cast<TFileObject*>(entry);
     if (!folder) return nullptr;
+    // Listing a folder may run a modal loop (the shell asks for a disk), in which the user may rest on
+    // another folder of this window: that request waits for the running one and then takes its place, so
+    // that the window never loses track of a submenu it opened. The last request wins.
+    if (opening_) {
+        pending_ = folder;
+        return nullptr;
+    }
+    struct Opening {
+        TMenuFilerBase& window;
+        explicit Opening(TMenuFilerBase& w) : window(w) { window.opening_ = true; }
+        ~Opening() {
+            window.opening_ = false;
+            window.pending_ = nullptr;
+        }
+    } opening(*this);
+    TFileObject* target = folder;
+    std::optional<TEntryScope> holdPending;
+    for (;;) {
+        TSubFolderFiler* child = MakeSubFolder(*target);
+        if (Marked()) return nullptr;  // this window went while the child was being made
+        TFileObject* next = std::exchange(pending_, nullptr);
+        if (next && next != target && ButtonManager->Holds(next)) {
+            if (child) child->Release();
+            target = next;
+            holdPending.reset();
+            holdPending.emplace(*target);
+            continue;
+        }
+        if (!child) return nullptr;
+        ShowSubFolder(child, target);
+        return target == folder ? child : nullptr;
+    }
+}
+
+TSubFolderFiler* TMenuFilerBase::MakeSubFolder(TFileObject& entry) {
     CloseChild();
     // Listing a folder may take long (a network drive, a slow disk): meanwhile this window is busy making
     // its child and must not be closed automatically.
     Ready = false;
     TSubFolderFiler* child = nullptr;
     try {
-        child = new TSubFolderFiler(this, ShowTriangle, *folder, Adopter);
+        child = new TSubFolderFiler(this, ShowTriangle, entry, Adopter);
     } catch (...) {
         Ready = true;
         throw;
     }
     Ready = true;
-    if (Marked()) return nullptr;  // this window went while the child was being made
+    return child;
+}
+
+void TMenuFilerBase::ShowSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry) {
     PlaceChild(this, child, entry);
     if (ShowTriangle) {
         // The triangles point to the side where the new window's own children will open.
@@ -53,5 +93,4 @@ TPopupMenuBase* TMenuFilerBase::OpenSubFolder(TPopupButtonBase* entry) {
     child->Show();
     ChildMenu = child;
     ChildEntry = entry;
-    return child;
 }

@@ -11,6 +11,9 @@
 
 #include "framework/SharedInstance.h"
 
+class TFileObject;
+class TSubFolderFiler;
+
 class TMenuFilerBase : public TPopupMenuBase {
 public:
     // The program watches at most this many folders at a time.
@@ -21,7 +24,8 @@ public:
     ~TMenuFilerBase() override;
 
     // Opens the folder of `entry` (a folder entry of this window) as the child window, placed beside this
-    // one and shown; null when no window could be made.
+    // one and shown; null when no window could be made. One at a time: a request that comes while a folder
+    // is being listed is opened after it instead (and returns null), the last such request winning.
     TPopupMenuBase* OpenSubFolder(TPopupButtonBase* entry) override;
 
     bool ShowTriangle = false;
@@ -29,7 +33,16 @@ public:
     // The shared watcher manager while any filer window lives, else null.
     static TFolderWatcherManager* Watchers() noexcept;
 
+protected:
+    // The window's entries went (a refill): a request waiting for its turn is forgotten with them.
+    void EntriesCleared() noexcept { pending_ = nullptr; }
+
 private:
+    TSubFolderFiler* MakeSubFolder(TFileObject& entry);
+    void ShowSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry);
+
+    bool opening_ = false;
+    TFileObject* pending_ = nullptr;  // an entry of this window, waiting for the running opening
     TMalloc::Use malloc_;
     fw::SharedInstance<TFolderWatcherManager>::Use watchers_;
 };

@@ -7,6 +7,7 @@
 #include "operations/FolderButton.h"
 #include "popup/StringButton.h"
 #include "shell/AttributeCache.h"
+#include "shell/FileSystemPath.h"
 #include "shell/ListOfItemIdList.h"
 #include "shell/MergeSort.h"
 #include "shell/ShellFolder.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -109,21 +111,21 @@ LRESULT TSubFolderFiler::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TSubFolderFiler::Activated(bool active) {
     TMenuFilerBase::Activated(active);
     if (!active || !folder_) return;
-    wchar_t path[MAX_PATH];
     // Folders without a file-system path (virtual folders of the shell) are never watched.
-    if (!::SHGetPathFromIDListW(folder_.get(), path)) return;
-    if (TFolderWatcherManager* watchers = Watchers()) watchers->WatchFolder(Handle(), path);
+    const std::wstring path = FileSystemPath(folder_.get());
+    TFolderWatcherManager* watchers = Watchers();
+    if (path.empty() || !watchers) return;
+    // A window whose watch was taken from it (another window needed the place) or ended missed what
+    // changed meanwhile: its new watcher asks for one refill as soon as it is watching.
+    watchers->WatchFolder(Handle(), path, watchedBefore_);
+    watchedBefore_ = true;
 }
 
 bool TSubFolderFiler::EntryBusy() const {
     // The mouse routing holds the container while an entry's handler runs (a context menu is tracked
-    // inside the right button's release); an open rename box belongs to the container too.
-    if (ButtonManager->HandlerDepth() > 0) return true;
-    for (int i = 0; i < ButtonManager->ComponentCount(); ++i) {
-        const auto* box = dynamic_cast<const fw::Edit*>(ButtonManager->Components(i));
-        if (box && box->Visible()) return true;
-    }
-    return false;
+    // inside the right button's release, a rename asks the shell); a rename box merely left open is carried
+    // over the refill instead.
+    return ButtonManager->HandlerDepth() > 0;
 }
 
 void TSubFolderFiler::RefillWhenIdle() {
@@ -161,7 +163,9 @@ void TSubFolderFiler::Refill() {
             ++place;
         }
     }
+    std::optional<CarriedEdit> edit = TakeOpenEdit();
     Fill();
+    if (edit) ResumeEdit(*edit);
     if (!hot || ButtonManager->EntryCount() == 0) return;
     TPopupButtonBase* again = nullptr;
     for (TPopupButtonBase* e : *ButtonManager) {
@@ -175,11 +179,76 @@ void TSubFolderFiler::Refill() {
     if (again && again->Actionable()) ButtonManager->SetHighlight(again);
 }
 
+std::optional<TSubFolderFiler::CarriedEdit> TSubFolderFiler::TakeOpenEdit() const {
+    // The boxes are few among the container's components; only when one shows is its entry looked for.
+    bool shown = false;
+    for (int i = 0; i < ButtonManager->ComponentCount() && !shown; ++i) {
+        const auto* box = dynamic_cast<const fw::Edit*>(ButtonManager->Components(i));
+        shown = box && box->Visible();
+    }
+    if (!shown) return std::nullopt;
+    for (TPopupButtonBase* e : *ButtonManager) {
+        auto* entry = dynamic_cast<TFileObject*>(e);
+        if (!entry) continue;
+        std::optional<TEditCaptionButton::EditState> state = entry->TakeEdit();
+        if (!state) continue;
+        unique_child_idlist item = CopyIdList(entry->RelativeId());
+        if (!item) return std::nullopt;
+        return CarriedEdit{std::move(item), std::move(*state)};
+    }
+    return std::nullopt;
+}
+
+void TSubFolderFiler::ResumeEdit(const CarriedEdit& edit) {
+    const TShellFolder folder(folder_.get());
+    if (!folder) return;
+    // The same item, though its identifier may differ in what it caches (a size, a time).
+    for (TPopupButtonBase* e : *ButtonManager) {
+        auto* entry = dynamic_cast<TFileObject*>(e);
+        if (!entry) continue;
+        const HRESULT same = folder->CompareIDs(SHCIDS_CANONICALONLY, edit.item.get(), entry->RelativeId());
+        if (SUCCEEDED(same) && HRESULT_CODE(same) == 0) {
+            entry->ResumeEdit(edit.state);
+            return;
+        }
+    }
+    // The item went away: so did its rename.
+}
+
+const wchar_t* TSubFolderFiler::EmptyCaption() const {
+    // A folder without a file-system path has only the shell to ask.
+    const std::wstring path = FileSystemPath(folder_.get());
+    if (path.empty()) return kNothing;
+    // Renamed, deleted or replaced by a file since the window opened.
+    const DWORD attributes = FileAttributesAt(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return kNoAccess;
+    // The shell listed nothing, yet the folder holds items it would show (the shell's own listing stops
+    // at paths of MAX_PATH on some systems): the folder is there but cannot be read through the shell.
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = path + (path.back() == L'\\' ? L"*" : L"\\*");
+    const HANDLE find = ::FindFirstFileExW(ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return kNothing;
+    bool holds = false;
+    constexpr DWORD kSuperHidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        const std::wstring_view name = data.cFileName;
+        holds = name != L"." && name != L".." && (data.dwFileAttributes & kSuperHidden) != kSuperHidden;
+    } while (!holds && ::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return holds ? kNoAccess : kNothing;
+}
+
 void TSubFolderFiler::Fill() {
     if (!folder_) return;
     ButtonManager->ClearEntries();
+    EntriesCleared();
     const TShellFolder folder(folder_.get());
-    if (!folder) return;  // the window stays empty
+    // A folder that is gone cannot be bound by every shell.
+    if (!folder) {
+        AddPlaceholder(kNoAccess);
+        return;
+    }
     fw::ComPtr<IEnumIDList> items;
     const HRESULT listed = folder->EnumObjects(AppWindow(), kListed, items.put());
     if (FAILED(listed)) {
@@ -203,7 +272,8 @@ void TSubFolderFiler::Fill() {
                               SUCCEEDED(::SHGetDataFromIDListW(folder.Folder(), item.get(), SHGDFIL_FINDDATA,
                                                                &data, sizeof(data)));
         std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(item));
-        if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(1);
+        // The side this window's submenus open to: a refill keeps what the placing chose.
+        if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(OpensRight ? 1 : 0);
         entry->SetCaption(name);
         entry->SetAttributes(mask);
         if (haveData) entry->SetFileAttributes(data.dwFileAttributes);
@@ -211,7 +281,7 @@ void TSubFolderFiler::Fill() {
     }
     items.reset();
     if (entries.empty()) {
-        AddPlaceholder(kNothing);
+        AddPlaceholder(EmptyCaption());
         return;
     }
     // The folder's own order: the low 16 bits of CompareIDs, read as a signed number.

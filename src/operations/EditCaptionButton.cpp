@@ -3,6 +3,8 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 
+#include <algorithm>
+
 TEditCaptionButton::~TEditCaptionButton() {
     FreeEditBox();
 }
@@ -21,19 +23,36 @@ void TEditCaptionButton::FreeEditBox() noexcept {
     box->Free();
 }
 
-void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text) {
+void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text, bool focus) {
     TPopupButtonManager* container = Container();
     TPopupMenuBase* window = MenuWindow();
     if (!container || !window) return;
     FreeEditBox();
     auto* box = new fw::Edit(container, *window);
     EditBox = box;
+    editAt_ = POINT{x, y};
     const POINT at = WindowPoint(x, y);
-    box->SetBounds(at.x, at.y, box->Width(), box->Height());
+    // To the row's right edge: a long name shows as much of itself as the caption did.
+    box->SetBounds(at.x, at.y, std::max<int>(WindowPoint(Width(), y).x - at.x, 0), box->Height());
     box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState) { EditKeyDown(key); };
     box->SetText(text);
     box->SetCtl3D(false);
-    box->SetFocus();
+    if (focus) box->SetFocus();
+}
+
+std::optional<TEditCaptionButton::EditState> TEditCaptionButton::TakeEdit() const {
+    if (!EditBox || !EditBox->Visible() || !EditBox->Handle()) return std::nullopt;
+    EditState state{editAt_.x, editAt_.y, EditBox->Text()};
+    ::SendMessageW(EditBox->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&state.selStart),
+                   reinterpret_cast<LPARAM>(&state.selEnd));
+    state.focused = EditBox->Focused();
+    return state;
+}
+
+void TEditCaptionButton::ResumeEdit(const EditState& state) {
+    BeginEdit(state.x, state.y, state.text, state.focused);
+    if (EditBox && EditBox->Handle())
+        ::SendMessageW(EditBox->Handle(), EM_SETSEL, state.selStart, state.selEnd);
 }
 
 void TEditCaptionButton::EditKeyDown(WORD& key) {

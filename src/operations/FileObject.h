@@ -47,7 +47,9 @@ public:
     void ShowContextMenu(int x, int y) override;
     // Opens the rename box over the caption, holding the caption, for an item the shell lets us rename.
     void BeginRename() override;
-    // Asks the shell to give the item the edit box's name; on success the entry follows the new name.
+    // Asks the shell to give the item the edit box's name; on success the entry follows the new name (as
+    // the shell reports it). A name the file system would cut or change, or a rename that fails, is told
+    // in a message and the box stays open.
     void ApplyRename() override;
 
 protected:
@@ -61,7 +63,13 @@ private:
     fw::ComPtr<I> ItemUIObject(REFIID riid) const;
     void TrackPlain(IContextMenu& menu, int x, int y);
     void TrackFull(IContextMenu& menu, fw::ComPtr<IContextMenu2> handler, int x, int y);
-    void Rename(IShellFolder& parent, const std::wstring& name);
+    // Why the shell or the file system would not take `name` as typed (a message for the user), or null.
+    const wchar_t* NameRefusal(IShellFolder& parent, const std::wstring& name) const;
+    // Shows a message over the menu window, then gives the rename box the focus again.
+    void Tell(const std::wstring& text);
+    // Gives the item the name; the entry follows it. The shell's result, or E_FAIL for a success without
+    // the new item.
+    HRESULT Rename(IShellFolder& parent, const std::wstring& name);
 
     TMalloc::Use malloc_;  // first: the lists below are freed while it is still held
     unique_absolute_idlist absolute_;

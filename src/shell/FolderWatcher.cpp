@@ -1,21 +1,62 @@
 #include "shell/FolderWatcher.h"
 
+#include "framework/Exception.h"
+#include "framework/UniqueAny.h"
+#include "shell/FileSystemPath.h"
+
 #include <algorithm>
 
-void TFolderWatcher::Execute() {
+HANDLE TFolderWatcher::OpenFolderChange(const std::wstring& path) {
     // Names only, and only in the folder itself: a menu lists its own entries, not their contents.
-    const fw::unique_hchange change(::FindFirstChangeNotificationW(
-        path_.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME));
+    return ::FindFirstChangeNotificationW(ExtendedLengthPath(path).c_str(), FALSE,
+                                          FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+}
+
+TFolderWatcher::TFolderWatcher(std::wstring path, HWND target, bool announce, OpenChange open)
+    : path_(std::move(path)), target_(target), announce_(announce), open_(open ? open : &OpenFolderChange) {}
+
+TFolderWatcher::~TFolderWatcher() {
+    if (thread_) ::CloseHandle(thread_);
+    if (stop_) ::CloseHandle(stop_);
+}
+
+TFolderWatcher* TFolderWatcher::Start(std::wstring path, HWND target, bool announce, OpenChange open) {
+    auto* watcher = new TFolderWatcher(std::move(path), target, announce, open);
+    // The event exists before the body runs, so a stop asked for at once is not lost.
+    watcher->stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (watcher->stop_) {
+        watcher->AddRef();  // the body's
+        watcher->thread_ = ::CreateThread(nullptr, 0, &Body, watcher, 0, nullptr);
+        if (watcher->thread_) return watcher;
+        watcher->Release();
+    }
+    watcher->Release();
+    throw fw::Exception(L"Cannot start a thread");
+}
+
+void TFolderWatcher::Release() noexcept {
+    if (--references_ == 0) delete this;
+}
+
+DWORD WINAPI TFolderWatcher::Body(void* self) noexcept {
+    auto* watcher = static_cast<TFolderWatcher*>(self);
+    watcher->Execute();
+    watcher->finished_ = true;
+    watcher->Release();
+    return 0;
+}
+
+void TFolderWatcher::Execute() noexcept {
+    const fw::unique_hchange change(open_(path_));
     // Not a folder, no access, or the drive is gone: there is nothing to watch, and nothing to tell.
     if (!change) return;
     watching_ = true;
-
-    const HANDLE handles[] = {change.get(), StopEvent()};
+    // The stop comes first: a stream of changes would otherwise win every wait.
+    const HANDLE handles[] = {stop_, change.get()};
+    if (announce_ && ::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0)
+        ::PostMessageW(target_, kFolderChanged, 0, 0);
     for (;;) {
-        if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) return;
-        // A stream of changes keeps the first handle signalled and would win every wait; the owner is
-        // blocked until this body returns, so the flag is looked at as well.
-        if (Terminated()) return;
+        if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
         // The window went without stopping this watcher: nobody is left to refill.
         if (!::IsWindow(target_)) return;
         ::PostMessageW(target_, kFolderChanged, 0, 0);
@@ -23,34 +64,30 @@ void TFolderWatcher::Execute() {
     }
 }
 
-TFolderWatcherManager::TFolderWatcherManager(int capacity) noexcept
-    : capacity_(std::clamp(capacity, kMinCapacity, kMaxCapacity)) {}
+TFolderWatcherManager::TFolderWatcherManager(int capacity, TFolderWatcher::OpenChange open) noexcept
+    : capacity_(std::clamp(capacity, kMinCapacity, kMaxCapacity)), open_(open) {}
 
-TFolderWatcherManager::~TFolderWatcherManager() {
-    // All bodies are asked first, so they end side by side while the chain waits for them one by one.
-    for (TFolderWatcher* watcher : watchers_) watcher->StopWatcher();
-    watchers_.Clear();
-}
-
-TFolderWatcher* TFolderWatcherManager::WatchFolder(HWND window, const std::wstring& path) {
+TFolderWatcher* TFolderWatcherManager::WatchFolder(HWND window, const std::wstring& path, bool announce) {
     for (TFolderWatcher* watcher : watchers_) {
         if (watcher->Target() != window || watcher->Path() != path) continue;
         if (!watcher->Finished()) return watcher;
         // Its watch has ended (the drive went away and may be back): this activation watches afresh.
-        fw::ThreadDeleter()(watchers_.Remove(watcher));
+        TFolderWatcherRelease()(watchers_.Remove(watcher));
         break;
     }
-    if (watchers_.Count() >= capacity_) fw::ThreadDeleter()(watchers_.RemoveAt(0));
+    if (watchers_.Count() >= capacity_) TFolderWatcherRelease()(watchers_.RemoveAt(0));
 
-    fw::unique_thread<TFolderWatcher> watcher = fw::StartThread<TFolderWatcher>(path, window);
-    watchers_.Add(watcher.get());  // on std::bad_alloc `watcher` still owns the thread and ends it
-    return watcher.release();
+    TFolderWatcher* watcher = TFolderWatcher::Start(path, window, announce, open_);
+    try {
+        watchers_.Add(watcher);
+    } catch (...) {
+        TFolderWatcherRelease()(watcher);
+        throw;
+    }
+    return watcher;
 }
 
 void TFolderWatcherManager::StopWatchersFor(HWND window) noexcept {
-    for (TFolderWatcher* watcher : watchers_) {
-        if (watcher->Target() == window) watcher->StopWatcher();
-    }
     // Removing frees the node a walk stands on, so each pass starts again from the oldest.
     for (;;) {
         TFolderWatcher* found = nullptr;
@@ -61,7 +98,7 @@ void TFolderWatcherManager::StopWatchersFor(HWND window) noexcept {
             }
         }
         if (!found) return;
-        fw::ThreadDeleter()(watchers_.Remove(found));
+        TFolderWatcherRelease()(watchers_.Remove(found));
     }
 }
 

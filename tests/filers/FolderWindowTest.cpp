@@ -7,11 +7,14 @@
 #include "support/shell/DragTest.h"
 #include "support/operations/ShellEntryTest.h"
 #include "support/MallocSpy.h"
+#include "shell/FileSystemPath.h"
 #include "support/Process.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -51,6 +54,25 @@ private:
     ~FeedbackSource() override = default;
 };
 
+// A folder entry whose opening runs a modal loop of its own once (as a drive asking for its disk does):
+// `inLoop` runs inside it. It counts the hovers that reach it.
+class AskingFolder : public TFolderButton {
+public:
+    using TFolderButton::TFolderButton;
+    std::function<void()> inLoop;
+    int hovers = 0;
+    void Hover() override {
+        ++hovers;
+        TFolderButton::Hover();
+    }
+
+protected:
+    void PrepareIcon() override {
+        if (auto step = std::exchange(inLoop, nullptr)) step();
+        TFolderButton::PrepareIcon();
+    }
+};
+
 std::vector<std::wstring> Captions(const TPopupMenuBase* w) {
     std::vector<std::wstring> captions;
     for (TPopupButtonBase* e : *w->ButtonManager)
@@ -58,11 +80,15 @@ std::vector<std::wstring> Captions(const TPopupMenuBase* w) {
     return captions;
 }
 
-bool Shows(const TPopupMenuBase* w, const std::wstring& caption) {
-    for (const auto& c : Captions(w)) {
-        if (c == caption) return true;
+TFileObject* EntryOf(const TPopupMenuBase* w, const std::wstring& caption) {
+    for (TPopupButtonBase* e : *w->ButtonManager) {
+        if (e->CaptionText() && *e->CaptionText() == caption) return dynamic_cast<TFileObject*>(e);
     }
-    return false;
+    return nullptr;
+}
+
+bool Shows(const TPopupMenuBase* w, const std::wstring& caption) {
+    return EntryOf(w, caption) != nullptr;
 }
 
 class FolderWindow : public ShellEntryTest {
@@ -356,6 +382,110 @@ TEST_F(FolderWindow, IntoTheSecondLevelThenARenameThroughTheContextMenuShowsTheN
         qbtest::SaveScreenshot(popuptest::ClientOnScreen(top->ChildMenu),
                                qbtest::OutputFolder() + L"\\renamed.bmp");
     }
+}
+
+TEST_F(FolderWindow, ARenameBoxLeftOpenFollowsItsItemThroughChangesOnDiskAndEndsWithIt) {
+    const std::wstring renamed = MakeItem(L"b.txt");
+    auto* w = Open(folder_->Path());
+    ShowActive(w, 200, 150);
+    EntryOf(w, L"b.txt")->BeginRename();
+    qbtest::TapKey(VK_END);
+    optest::TypeText(L"新");
+    MakeItem(L"a.txt");
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return Shows(w, L"a.txt"); }, 5s))
+        << "the open box kept the change out";
+    TFileObject* entry = EntryOf(w, L"b.txt");
+    ASSERT_TRUE(entry && entry->EditBox && entry->EditBox->Visible()) << "the box went with the refill";
+    EXPECT_EQ(entry->EditBox->Text(), L"b.txt新");
+    EXPECT_EQ(entry->EditBox->Top(), entry->Top()) << "the box is not over its item";
+    EXPECT_TRUE(entry->EditBox->Focused());
+
+    // The item goes away: so does its rename.
+    ASSERT_TRUE(::DeleteFileW(renamed.c_str()));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !Shows(w, L"b.txt"); }, 5s));
+    EXPECT_FALSE(::IsWindowVisible(::FindWindowExW(w->Handle(), nullptr, L"Edit", nullptr)))
+        << "a rename box outlived its item";
+}
+
+TEST_F(FolderWindow, AFolderRestedOnWhileAnotherIsListedOpensAfterItAndItsWindowStaysTracked) {
+    const int windowsBefore = fw::LiveCount<TPopupMenuBase>::Live();
+    auto* w = new TMenuFilerBase(menus.get(), false, menus.get(), fw::FormParams{L"QbTestFiler"});
+    auto* first = AddItem<AskingFolder>(w, MakeItem(L"一", true));
+    auto* second = AddItem<AskingFolder>(w, MakeItem(L"二", true));
+    second->SetHoverDelay(100);
+    ShowAt(w, 200, 150);
+    first->inLoop = [&] {
+        // While the first folder is listed, the user rests on the second.
+        qbtest::MoveMouseTo(popuptest::EntryCenter(second));
+        qbtest::WaitUntil([&] { return second->hovers > 0; }, 5s);
+        qbtest::PumpFor(100ms);
+    };
+    EXPECT_EQ(first->OpenSubmenu(), nullptr) << "the first request was replaced";
+    ASSERT_GT(second->hovers, 0);
+    ASSERT_NE(w->ChildMenu, nullptr);
+    EXPECT_EQ(w->ChildMenu->Caption(), L"二");
+    qbtest::PumpFor(100ms);
+    EXPECT_EQ(fw::LiveCount<TPopupMenuBase>::Live(), windowsBefore + 2) << "a submenu escaped its parent";
+}
+
+TEST_F(FolderWindow, ARefillKeepsTheTrianglesOnTheSideItsSubmenusOpenTo) {
+    MakeItem(L"親", true);
+    MakeItem(L"親\\子", true);
+    TSubFolderFiler* top = TSubFolderFiler::OpenFolderByPath(menus.get(), folder_->Path(), true);
+    ShowAt(top, ::GetSystemMetrics(SM_CXSCREEN) - top->Width(), 150);
+    auto* child = dynamic_cast<TSubFolderFiler*>(top->OpenSubFolder(top->ButtonManager->Entries(0)));
+    ASSERT_TRUE(child && !child->OpensRight);
+    auto side = [&] { return dynamic_cast<TFolderButton&>(*child->ButtonManager->Entries(0)).TriangleSide; };
+    EXPECT_EQ(side(), 0);
+    child->Refill();
+    EXPECT_EQ(side(), 0) << "the triangle moved to the other side";
+}
+
+TEST_F(FolderWindow, AFolderThatIsGoneOrBeyondTheShellsReachCannotBeAccessed) {
+    const std::wstring gone = MakeItem(L"消える", true);
+    MakeItem(L"消える\\中.txt");
+    auto* w = Open(gone);
+    ASSERT_TRUE(Shows(w, L"中.txt"));
+    const std::vector<std::wstring> noAccess{TSubFolderFiler::kNoAccess};
+    ASSERT_TRUE(::MoveFileW(gone.c_str(), (gone + L"2").c_str()));
+    w->Refill();
+    EXPECT_EQ(Captions(w), noAccess) << "renamed";
+    ASSERT_TRUE(qbtest::MakeFile(gone));
+    w->Refill();
+    EXPECT_EQ(Captions(w), noAccess) << "replaced by a file";
+
+    // A folder deeper than MAX_PATH, reached from its parent, and watched by its whole path.
+    std::wstring parent = folder_->Path();
+    while (parent.size() < 200)
+        ASSERT_TRUE(::CreateDirectoryW((parent += L"\\深い階層のフォルダ").c_str(), nullptr));
+    const std::wstring deep = parent + L"\\" + std::wstring(70, L'底');
+    ASSERT_TRUE(::CreateDirectoryW(ExtendedLengthPath(deep).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(ExtendedLengthPath(deep + L"\\先").c_str(), nullptr));
+    auto* top = Open(parent);
+    ShowActive(top, 100, 100);
+    auto* w2 = dynamic_cast<TSubFolderFiler*>(top->OpenSubFolder(top->ButtonManager->Entries(0)));
+    ASSERT_NE(w2, nullptr);
+    ASSERT_TRUE(qbtest::BringToFront(w2->Handle(), 5s));
+    // Wine's shell lists no folder deeper than MAX_PATH.
+    EXPECT_EQ(Captions(w2), dragtest::RunningOnWine() ? noAccess : std::vector<std::wstring>{L"先"});
+    EXPECT_TRUE(qbtest::WaitUntil([&] {
+        const auto watched = TMenuFilerBase::Watchers()->Watched();
+        return !watched.empty() && watched.back().second == deep;
+    })) << "not watched by its whole path";
+    menus->DestroyComponents();
+    ::RemoveDirectoryW(ExtendedLengthPath(deep + L"\\先").c_str());
+    ::RemoveDirectoryW(ExtendedLengthPath(deep).c_str());
+}
+
+TEST_F(FolderWindow, AWindowWatchedAgainShowsWhatChangedWhileItWasNot) {
+    std::vector<TSubFolderFiler*> w;
+    for (const wchar_t* name : {L"一", L"二", L"三"}) w.push_back(Open(MakeItem(name, true)));
+    ShowActive(w[0], 100, 100);
+    ShowActive(w[1], 300, 100);
+    ShowActive(w[2], 500, 100);  // the first loses its watcher
+    MakeItem(L"一\\その間.txt");
+    ASSERT_TRUE(qbtest::BringToFront(w[0]->Handle(), 5s));
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return Shows(w[0], L"その間.txt"); }, 5s));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "operations/ShellCommands.h"
 #include "support/MallocSpy.h"
+#include "support/Process.h"
 
 namespace {
 
@@ -94,6 +95,43 @@ TEST_F(Rename, ARefillWhileTheBoxIsOpenTakesTheBoxAndEnterReachesNoShell) {
     qbtest::SettleInput();
     EXPECT_TRUE(Exists(path));
     EXPECT_FALSE(Exists(folder_->Child(L"別の名前")));
+}
+
+TEST_F(Rename, NamesTheFileSystemWouldMangleAreRefusedWithTheBoxOpenAndTheCaptionIsTheShellsName) {
+    const std::wstring path = MakeItem(L"とても長い名前のファイルです 0123456789.txt");
+    MakeItem(L"ある.txt");
+    TestMenu* w = NewTestMenu();
+    auto* entry = AddItem<TFileButton>(w, path);
+    ShowAt(w, 300, 200);
+    OpenRenameBox(entry);
+    EXPECT_EQ(entry->EditBox->Left() + entry->EditBox->Width(), entry->Left() + entry->Width())
+        << "the box does not reach the row's end";
+    // A change of letter case only: the caption is what the shell now calls the file (Wine keeps the name).
+    entry->EditBox->SetText(L"とても長い名前のファイルです 0123456789.TXT");
+    entry->ApplyRename();
+    WIN32_FIND_DATAW data{};
+    ::FindClose(
+        ::FindFirstFileW(folder_->Child(L"とても長い名前のファイルです 0123456789.txt").c_str(), &data));
+    EXPECT_EQ(entry->Caption(), data.cFileName);
+    entry->BeginRename();
+    // Empty, only blanks, too long, and the name of another file (which the shell refuses).
+    for (const std::wstring& bad :
+         {std::wstring(), std::wstring(L"   "), std::wstring(300, L'x'), std::wstring(L"ある.txt")}) {
+        entry->EditBox->SetText(bad);
+        std::wstring caption;
+        qbtest::NestedStep told(
+            [&] {
+                const HWND box = qbtest::FindThreadWindow(L"#32770");
+                if (box) caption = qbtest::WindowText(box), ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return box != nullptr;
+            },
+            [] { ::PostMessageW(qbtest::FindThreadWindow(L"#32770"), WM_COMMAND, IDOK, 0); });
+        entry->ApplyRename();
+        EXPECT_TRUE(told.Done()) << "no message for " << bad.size() << " characters";
+        EXPECT_EQ(caption, L"Quillbrook");
+        EXPECT_TRUE(entry->EditBox->Visible() && entry->EditBox->Text() == bad) << "the box closed";
+        EXPECT_TRUE(Exists(path));
+    }
 }
 
 }  // namespace
