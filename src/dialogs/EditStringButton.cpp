@@ -173,7 +173,9 @@ TEditHotkeyButton::TEditHotkeyButton(std::wstring prefix, std::wstring editText,
                                      int modifiers, int key)
     : TEditStringButton(std::move(prefix), std::move(editText), std::move(suffix)),
       Modifiers(modifiers),
-      Key(key) {}
+      Key(key),
+      StoredModifiers(modifiers),
+      StoredKey(key) {}
 
 void TEditHotkeyButton::Attach(TPopupButtonManager* container) {
     TEditStringButton::Attach(container);
@@ -207,11 +209,19 @@ void TEditHotkeyButton::FieldKeyDown(WORD& key, fw::ShiftState shift) {
 
 void TEditHotkeyButton::FieldKeyUp(WORD key, fw::ShiftState shift) {
     if (IsNavigationKey(key, shift)) return;
-    // A finished combination stays as the keys are let go; a modifier pressed alone follows the keys
-    // still held.
-    if (!KeyName(Key).empty()) return;
-    CaptureHotkey(key, shift);
-    ValueChanged();
+    if (shift & kModifierKeys) {
+        // A modifier pressed alone follows the keys still held; a named key waits for them.
+        if (!KeyName(Key).empty()) return;
+        CaptureHotkey(key, shift);
+        ValueChanged();
+        return;
+    }
+    // Every key is up: the field shows what is stored (the combination just pressed, if the settings took
+    // it).
+    Modifiers = StoredModifiers;
+    Key = StoredKey;
+    if (EditBox)
+        EditBox->SetText(HotKeyText(static_cast<unsigned short>(Key), ModifiersToShiftState(Modifiers)));
 }
 
 // ---- TEditFileNameButton

@@ -76,6 +76,10 @@ public:
 
     int Modifiers = 0;  // MOD_ flags
     int Key = 0;        // virtual key
+    // The combination the settings keep, which the field shows again once every key is up: one they
+    // refuse shows only while it is held. The row's first combination; the listener keeps it up to date.
+    int StoredModifiers = 0;
+    int StoredKey = 0;
 
 protected:
     void FieldKeyDown(WORD& key, fw::ShiftState shift) override;
