@@ -12,6 +12,7 @@
 
 #include "operations/DropBox.h"
 #include "operations/EditCaptionButton.h"
+#include "framework/ControlSlot.h"
 #include "framework/OpenDialog.h"
 
 #include <functional>
@@ -93,14 +94,14 @@ public:
     static constexpr int kButtonGap = 2;
 
     using TEditStringButton::TEditStringButton;
-    ~TEditFileNameButton() override;
 
     void Attach(TPopupButtonManager* container) override;
     // Lets the user choose a file in the open-file dialog; the chosen path goes into the field.
     void Browse();
 
-    TDropBox* BrowseButton = nullptr;      // owned by the container (as component owner)
-    fw::OpenDialog* OpenDialog = nullptr;  // owned by the container
+    // Both owned by the container (as component owner).
+    fw::ControlSlot<fw::OpenDialog> OpenDialog;
+    fw::ControlSlot<TDropBox> BrowseButton;
 
 protected:
     void SizeControls() override;
@@ -110,5 +111,4 @@ protected:
 
 private:
     void FilesDropped(TDropBox& sender);
-    void FreeControls() noexcept;
 };

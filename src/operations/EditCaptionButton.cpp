@@ -3,31 +3,18 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 
-TEditCaptionButton::~TEditCaptionButton() {
-    FreeEditBox();
-}
-
 void TEditCaptionButton::WillFreeLater() noexcept {
     TPopupButton::WillFreeLater();
     // The entry has left its window: its edit box goes from sight now, and can no longer call back into it.
-    FreeEditBox();
-}
-
-void TEditCaptionButton::FreeEditBox() noexcept {
-    fw::Edit* box = EditBox;
-    if (!box) return;
-    EditBox = nullptr;
-    box->OnKeyDown = nullptr;
-    box->Free();
+    EditBox.reset();
 }
 
 void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text) {
     TPopupButtonManager* container = Container();
     TPopupMenuBase* window = MenuWindow();
     if (!container || !window) return;
-    FreeEditBox();
-    auto* box = new fw::Edit(container, *window);
-    EditBox = box;
+    EditBox.reset();
+    fw::Edit* box = EditBox.reset(new fw::Edit(container, *window));
     const POINT at = WindowPoint(x, y);
     box->SetBounds(at.x, at.y, box->Width(), box->Height());
     box->OnKeyDown = [this](fw::Edit&, WORD& key, fw::ShiftState) { EditKeyDown(key); };

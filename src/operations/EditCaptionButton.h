@@ -4,6 +4,7 @@
 // and goes when the entry goes (or is freed while one of its handlers runs).
 #pragma once
 
+#include "framework/ControlSlot.h"
 #include "framework/Edit.h"
 #include "popup/PopupButton.h"
 
@@ -11,8 +12,6 @@
 
 class TEditCaptionButton : public virtual TPopupButton {
 public:
-    ~TEditCaptionButton() override;
-
     // Opens a fresh edit box holding `text` at (x, y) relative to the entry and gives it the focus. An entry
     // whose container has no menu window has nowhere to put one.
     void BeginEdit(int x, int y, const std::wstring& text);
@@ -21,7 +20,7 @@ public:
     // Escape in the edit box: hides it.
     virtual void CancelRename();
 
-    fw::Edit* EditBox = nullptr;  // owned by the container (as component owner); null until BeginEdit
+    fw::ControlSlot<fw::Edit> EditBox;  // owned by the container (as component owner); null until BeginEdit
 
 protected:
     void HideEditBox();
@@ -29,5 +28,4 @@ protected:
 
 private:
     void EditKeyDown(WORD& key);
-    void FreeEditBox() noexcept;
 };
