@@ -4,6 +4,8 @@
 #include "framework/Exception.h"
 #include "framework/GdiScope.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace fw {
@@ -96,31 +98,78 @@ HBRUSH Brush::Handle() const {
     return handle_.get();
 }
 
-void Bitmap::LoadFromFile(const std::wstring& path) {
-    const BitmapFile file = BitmapFile::Read(path);
-    // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
-    void* bits = nullptr;
-    unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib || !bits) {
-        throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(file.Width()) +
-                        L" x " + std::to_wstring(file.Height()) + L" pixels): " + path);
+Bitmap& Bitmap::operator=(const Bitmap& other) noexcept {
+    if (picture_ != other.picture_) {
+        picture_ = other.picture_;
+        scaled_.Clear();
     }
-    std::memcpy(bits, file.Bits(), file.BitsSize());
-    handle_ = std::move(dib);
-    width_ = file.Width();
-    height_ = file.Height();
+    return *this;
+}
+
+void Bitmap::Take(unique_hbitmap handle, int width, int height) {
+    picture_ = std::make_shared<const Picture>(Picture{std::move(handle), width, height});
     scaled_.Clear();
+}
+
+namespace {
+[[noreturn]] void NoMemoryFor(int width, int height, const std::wstring& path) {
+    throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(width) + L" x " +
+                    std::to_wstring(height) + L" pixels): " + path);
+}
+}  // namespace
+
+void Bitmap::LoadFromFile(const std::wstring& path) {
+    LoadFromFile(path, SIZE{LONG_MAX, LONG_MAX});
+}
+
+void Bitmap::LoadFromFile(const std::wstring& path, SIZE most) {
+    const BitmapFile file = BitmapFile::Read(path);
+    const int width = std::min(file.Width(), std::max(1, static_cast<int>(most.cx)));
+    const int height = std::min(file.Height(), std::max(1, static_cast<int>(most.cy)));
+    if (width == file.Width() && height == file.Height()) {
+        // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
+        void* bits = nullptr;
+        unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!dib || !bits) NoMemoryFor(width, height, path);
+        std::memcpy(bits, file.Bits(), file.BitsSize());
+        Take(std::move(dib), width, height);
+        return;
+    }
+    // Straight from the file's pixels into a 32-bit picture of the smaller size, which holds any colour
+    // of any depth: the whole picture is never made.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    unique_hbitmap dib(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    unique_hdc dc(::CreateCompatibleDC(nullptr));
+    if (!dib || !bits || !dc) NoMemoryFor(width, height, path);
+    {
+        ScopedSelect select(dc.get(), dib.get());
+        ::SetStretchBltMode(dc.get(), COLORONCOLOR);
+        // The rows drawn; none (or GDI_ERROR, -1) when GDI refused.
+        if (!select.Selected() ||
+            ::StretchDIBits(dc.get(), 0, 0, width, height, 0, 0, file.Width(), file.Height(), file.Bits(),
+                            file.Info(), DIB_RGB_COLORS, SRCCOPY) <= 0) {
+            throw Exception(L"The bitmap could not be scaled down to " + std::to_wstring(width) + L" x " +
+                            std::to_wstring(height) + L" pixels: " + path);
+        }
+    }
+    Take(std::move(dib), width, height);
 }
 
 void Bitmap::Clear() noexcept {
     scaled_.Clear();
-    handle_.reset();
-    width_ = height_ = 0;
+    picture_.reset();
 }
 
 HBITMAP Bitmap::Scaled(int width, int height) const {
     if (Empty()) return nullptr;
-    return scaled_.Get(handle_.get(), width_, height_, width, height);
+    return scaled_.Get(picture_->handle.get(), picture_->width, picture_->height, width, height);
 }
 
 Canvas::~Canvas() {
