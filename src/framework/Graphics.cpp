@@ -112,10 +112,61 @@ void Bitmap::Take(unique_hbitmap handle, int width, int height) {
 }
 
 namespace {
+
 [[noreturn]] void NoMemoryFor(int width, int height, const std::wstring& path) {
     throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(width) + L" x " +
                     std::to_wstring(height) + L" pixels): " + path);
 }
+
+std::size_t Stride(int width, int bits) noexcept {
+    return (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+}
+
+// Copies pixel `from` of a row of `bits` bits per pixel to pixel `to` of another.
+void CopyPixel(const BYTE* source, std::size_t from, BYTE* target, std::size_t to, int bits) noexcept {
+    if (bits >= 8) {
+        std::memcpy(target + to * (bits / 8), source + from * (bits / 8), bits / 8);
+        return;
+    }
+    const std::size_t perByte = 8 / bits;
+    const int fromShift = 8 - bits * static_cast<int>(from % perByte + 1);
+    const int toShift = 8 - bits * static_cast<int>(to % perByte + 1);
+    const int mask = (1 << bits) - 1;
+    BYTE& out = target[to / perByte];
+    out = static_cast<BYTE>((out & ~(mask << toShift)) |
+                            (((source[from / perByte] >> fromShift) & mask) << toShift));
+}
+
+// The file's picture at width x height (smaller), each pixel the nearest of the file's, in the file's own
+// format and colours: nothing is converted, and no picture of the whole size is ever made.
+unique_hbitmap Shrink(const BitmapFile& file, int width, int height) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    const BITMAPINFO* whole = file.Info();
+    info.header = whole->bmiHeader;
+    const int bits = info.header.biBitCount;
+    const DWORD colors = info.header.biCompression == BI_BITFIELDS ? 3 : info.header.biClrUsed;
+    std::memcpy(info.colors, whole->bmiColors, colors * sizeof(RGBQUAD));
+    info.header.biWidth = width;
+    info.header.biHeight = whole->bmiHeader.biHeight < 0 ? -height : height;
+    info.header.biSizeImage = static_cast<DWORD>(Stride(width, bits) * height);
+    void* pixels = nullptr;
+    unique_hbitmap dib(::CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                          &pixels, nullptr, 0));
+    if (!dib || !pixels) return {};
+    const std::size_t fromStride = Stride(file.Width(), bits);
+    const std::size_t toStride = Stride(width, bits);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+        const BYTE* from = file.Bits() + fromStride * (y * file.Height() / height);
+        BYTE* to = static_cast<BYTE*>(pixels) + toStride * y;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
+            CopyPixel(from, x * file.Width() / width, to, x, bits);
+    }
+    return dib;
+}
+
 }  // namespace
 
 void Bitmap::LoadFromFile(const std::wstring& path) {
@@ -135,31 +186,9 @@ void Bitmap::LoadFromFile(const std::wstring& path, SIZE most) {
         Take(std::move(dib), width, height);
         return;
     }
-    // Straight from the file's pixels into a 32-bit picture of the smaller size, which holds any colour
-    // of any depth: the whole picture is never made.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    unique_hbitmap dib(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    unique_hdc dc(::CreateCompatibleDC(nullptr));
-    if (!dib || !bits || !dc) NoMemoryFor(width, height, path);
-    {
-        ScopedSelect select(dc.get(), dib.get());
-        ::SetStretchBltMode(dc.get(), COLORONCOLOR);
-        // The rows drawn; none (or GDI_ERROR, -1) when GDI refused.
-        if (!select.Selected() ||
-            ::StretchDIBits(dc.get(), 0, 0, width, height, 0, 0, file.Width(), file.Height(), file.Bits(),
-                            file.Info(), DIB_RGB_COLORS, SRCCOPY) <= 0) {
-            throw Exception(L"The bitmap could not be scaled down to " + std::to_wstring(width) + L" x " +
-                            std::to_wstring(height) + L" pixels: " + path);
-        }
-    }
-    Take(std::move(dib), width, height);
+    unique_hbitmap shrunk = Shrink(file, width, height);
+    if (!shrunk) NoMemoryFor(width, height, path);
+    Take(std::move(shrunk), width, height);
 }
 
 void Bitmap::Clear() noexcept {
