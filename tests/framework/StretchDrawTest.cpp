@@ -103,36 +103,4 @@ TEST(StretchDraw, ANewPictureIsDrawnAfterReloadingAndNothingAfterClearing) {
     EXPECT_EQ(drawn.FirstDifference(untouched), -1);
 }
 
-TEST(StretchDraw, APictureLargerThanTheSizeGivenIsShrunkToItWithEachColourWhereItWas) {
-    // Quadrants in four colours (two in one bit per pixel: a checkerboard), so that a flip shows.
-    const std::uint32_t colours[] = {0xE01010, 0x10E010, 0x1010E0, 0xE0E010};
-    const auto index = [](int bits, bool right, bool bottom) {
-        return bits == 1 ? right != bottom : right + 2 * bottom;
-    };
-    for (int bits : {1, 4, 8, 24}) {
-        for (bool topDown : {false, true}) {
-            SCOPED_TRACE(testing::Message() << bits << " bits" << (topDown ? ", top-down" : ""));
-            bmptest::Bytes table;
-            for (int i = 0; bits <= 8 && i < (bits == 1 ? 2 : 4); ++i) bmptest::Put32(table, colours[i]);
-            const auto pixels = bmptest::Rows(64, 32, bits, [&](int x, int row) -> std::uint32_t {
-                const int i = index(bits, x >= 32, (topDown ? row : 31 - row) >= 16);
-                return bits <= 8 ? i : colours[i];
-            });
-            const std::wstring path = bmptest::TempPath(L"quadrants.bmp");
-            ASSERT_TRUE(bmptest::Write(
-                path, bmptest::File(bmptest::InfoHeader(64, topDown ? -32 : 32, bits), table, pixels)));
-            fw::Bitmap bitmap;
-            bitmap.LoadFromFile(path, SIZE{10, 6});
-            ASSERT_EQ(bitmap.Width(), 10);
-            ASSERT_EQ(bitmap.Height(), 6);
-            bmptest::Target drawn(10, 6);
-            DrawDirect(drawn.Dc(), RECT{0, 0, 10, 6}, bitmap);
-            EXPECT_EQ(drawn.At(0, 0), colours[index(bits, false, false)]);
-            EXPECT_EQ(drawn.At(9, 0), colours[index(bits, true, false)]);
-            EXPECT_EQ(drawn.At(0, 5), colours[index(bits, false, true)]);
-            EXPECT_EQ(drawn.At(9, 5), colours[index(bits, true, true)]);
-        }
-    }
-}
-
 }  // namespace
