@@ -198,7 +198,7 @@ int wmain() {
     LoadButtonFace(facePath);
     const double loadMicroseconds =
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - loadStart).count();
-    if (!ButtonFace() || ButtonFace()->Width() != kFaceSide) {
+    if (!ButtonFace() || ButtonFace()->Empty()) {
         std::printf("the %d x %d face did not load\n", kFaceSide, kFaceSide);
         manager.reset();
         return 1;
@@ -214,8 +214,9 @@ int wmain() {
     g_wholeStretchPerEntry = false;
     ::DeleteFileW(facePath.c_str());
 
-    std::printf("face %d x %d, menu of %d entries (%d x %d):\n", kFaceSide, kFaceSide, kMenuEntries,
-                menu->ClientWidth(), menu->ClientHeight());
+    std::printf("face %d x %d (kept as %d x %d), menu of %d entries (%d x %d):\n", kFaceSide, kFaceSide,
+                ButtonFace()->Width(), ButtonFace()->Height(), kMenuEntries, menu->ClientWidth(),
+                menu->ClientHeight());
     std::printf("loading the face:           %8.1f ms\n", loadMicroseconds / 1000);
     std::printf("first repaint (scales once):%8.1f ms, %5.1f entries drawn\n", firstFace.microseconds / 1000,
                 firstFace.entries);

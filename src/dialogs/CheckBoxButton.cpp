@@ -8,26 +8,17 @@
 TCheckBoxButton::TCheckBoxButton(std::wstring caption, bool checked)
     : Checked(checked), Caption(std::move(caption)) {}
 
-TCheckBoxButton::~TCheckBoxButton() {
-    FreeBox();
-}
-
 void TCheckBoxButton::WillFreeLater() noexcept {
     TPopupButton::WillFreeLater();
     // The row has left its window; the container may go before the row does, taking the box with it.
-    FreeBox();
-}
-
-void TCheckBoxButton::FreeBox() noexcept {
-    if (fw::CheckBox* box = std::exchange(CheckBox, nullptr)) box->Free();
+    CheckBox.reset();
 }
 
 void TCheckBoxButton::Attach(TPopupButtonManager* container) {
     TPopupButton::Attach(container);
     TPopupMenuBase* window = MenuWindow();
     if (!container || !window || CheckBox) return;
-    auto* box = new fw::CheckBox(container, *window);
-    CheckBox = box;
+    fw::CheckBox* box = CheckBox.reset(new fw::CheckBox(container, *window));
     box->SetFont(GetFont());
     box->SetText(Caption);
     // Set before the handler, so the starting tick is not reported as a change.

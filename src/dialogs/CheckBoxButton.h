@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Buttons.h"
+#include "framework/ControlSlot.h"
 #include "popup/PopupButton.h"
 
 #include <functional>
@@ -11,7 +12,6 @@
 class TCheckBoxButton : public virtual TPopupButton {
 public:
     TCheckBoxButton(std::wstring caption, bool checked);
-    ~TCheckBoxButton() override;
 
     void Attach(TPopupButtonManager* container) override;
     void Measure() override;
@@ -21,8 +21,8 @@ public:
     TPopupButtonBase& SetLeft(int v) override;
     TPopupButtonBase& SetTop(int v) override;
 
-    bool Checked;                      // the tick, kept up to date with the box
-    fw::CheckBox* CheckBox = nullptr;  // owned by the container (as component owner); made on Attach
+    bool Checked;                            // the tick, kept up to date with the box
+    fw::ControlSlot<fw::CheckBox> CheckBox;  // owned by the container (as component owner); made on Attach
     std::wstring SpokenName() const override { return Caption; }
     std::wstring Caption;
     int ExtraWidth = 25;  // the box and its gap, beside the caption's text (pixels at 96 DPI)
@@ -34,5 +34,4 @@ protected:
 private:
     void PlaceBox();
     void Toggled(bool checked);
-    void FreeBox() noexcept;
 };

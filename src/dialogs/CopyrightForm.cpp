@@ -60,6 +60,23 @@ constexpr Bounds kLeftBevel{0, 0, 2, 133};
 constexpr Bounds kRightBevel{275, 0, 2, 133};
 constexpr Bounds kButton{112, 112, 75, 20};
 
+// OK, the box's one control. Enter and Escape press it as Space does (the button class alone knows only
+// Space); a key still held from before the box (the Enter that opened it, repeating) presses nothing.
+class TOkButton : public fw::Button {
+public:
+    using fw::Button::Button;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        constexpr LPARAM kWasDown = 1 << 30;
+        if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+            if (!(lParam & kWasDown)) Click();
+            return 0;
+        }
+        return fw::Button::WndProc(msg, wParam, lParam);
+    }
+};
+
 TSuperLabel* MakeLabel(TCopyrightForm* form, const fw::Font& font, const LabelText& text) {
     auto* label = new TSuperLabel(form);
     label->SetParent(form);
@@ -110,7 +127,7 @@ TCopyrightForm::TCopyrightForm(fw::Component* owner)
     Bevel2 = new TBevel(this);
     Bevel2->SetParent(this);
 
-    Button1 = new fw::Button(this, *this);
+    Button1 = new TOkButton(this, *this);
     Button1->SetText(L"OK");
     Button1->ModalResult = IDOK;
     fw::Font buttonFont = font;
@@ -228,6 +245,15 @@ void TCopyrightForm::PaintBackground(HDC dc, const RECT& area) {
     fw::ScopedSelect selected(memory.get(), background_.get());
     ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory.get(), area.left,
              area.top, SRCCOPY);
+}
+
+LRESULT TCopyrightForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The focus the box gets (it is activated when it shows) goes on to OK, so that the keys work at once.
+    if (msg == WM_SETFOCUS && Button1 && Button1->Handle()) {
+        Button1->SetFocus();
+        return 0;
+    }
+    return fw::Form::WndProc(msg, wParam, lParam);
 }
 
 void TCopyrightForm::DoClose(fw::CloseAction& action) {

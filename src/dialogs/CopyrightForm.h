@@ -30,9 +30,11 @@ public:
     TSuperLabel* SuperLabel4;  // and second
     TBevel* Bevel1;            // left edge
     TBevel* Bevel2;            // right edge
-    fw::Button* Button1;       // OK
+    // OK: it has the focus while the box shows, and Enter, Space and Escape press it.
+    fw::Button* Button1 = nullptr;
 
 protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Lays the labels and the button out and captures the screen under the form, before it appears.
     void Showing() override;
     void DoClose(fw::CloseAction& action) override;

@@ -23,11 +23,6 @@ bool FaceLoaded() {
     return face && !face->Empty();
 }
 
-template <class T>
-void FreeControl(T*& control) noexcept {
-    if (T* c = std::exchange(control, nullptr)) c->Free();
-}
-
 }  // namespace
 
 // ---- TEditStringButton
@@ -39,8 +34,7 @@ void TEditStringButton::Attach(TPopupButtonManager* container) {
     TEditCaptionButton::Attach(container);
     TPopupMenuBase* window = MenuWindow();
     if (!container || !window || EditBox) return;
-    auto* box = new fw::Edit(container, *window);
-    EditBox = box;
+    fw::Edit* box = EditBox.reset(new fw::Edit(container, *window));
     box->SetColor(fw::clBtnFace);
     box->SetWidth(box->Scale(FieldWidth));
     // The starting text is no change: the handler comes after it.
@@ -173,7 +167,9 @@ TEditHotkeyButton::TEditHotkeyButton(std::wstring prefix, std::wstring editText,
                                      int modifiers, int key)
     : TEditStringButton(std::move(prefix), std::move(editText), std::move(suffix)),
       Modifiers(modifiers),
-      Key(key) {}
+      Key(key),
+      StoredModifiers(modifiers),
+      StoredKey(key) {}
 
 void TEditHotkeyButton::Attach(TPopupButtonManager* container) {
     TEditStringButton::Attach(container);
@@ -207,28 +203,28 @@ void TEditHotkeyButton::FieldKeyDown(WORD& key, fw::ShiftState shift) {
 
 void TEditHotkeyButton::FieldKeyUp(WORD key, fw::ShiftState shift) {
     if (IsNavigationKey(key, shift)) return;
-    // A finished combination stays as the keys are let go; a modifier pressed alone follows the keys
-    // still held.
-    if (!KeyName(Key).empty()) return;
-    CaptureHotkey(key, shift);
-    ValueChanged();
+    if (shift & kModifierKeys) {
+        // A modifier pressed alone follows the keys still held; a named key waits for them.
+        if (!KeyName(Key).empty()) return;
+        CaptureHotkey(key, shift);
+        ValueChanged();
+        return;
+    }
+    // Every key is up: the field shows what is stored (the combination just pressed, if the settings took
+    // it).
+    Modifiers = StoredModifiers;
+    Key = StoredKey;
+    if (EditBox)
+        EditBox->SetText(HotKeyText(static_cast<unsigned short>(Key), ModifiersToShiftState(Modifiers)));
 }
 
 // ---- TEditFileNameButton
 
-TEditFileNameButton::~TEditFileNameButton() {
-    FreeControls();
-}
-
 void TEditFileNameButton::WillFreeLater() noexcept {
     TEditStringButton::WillFreeLater();
     // The row has left its window; the container may go before the row does, taking what it owns.
-    FreeControls();
-}
-
-void TEditFileNameButton::FreeControls() noexcept {
-    FreeControl(BrowseButton);
-    FreeControl(OpenDialog);
+    BrowseButton.reset();
+    OpenDialog.reset();
 }
 
 void TEditFileNameButton::Attach(TPopupButtonManager* container) {
@@ -237,9 +233,8 @@ void TEditFileNameButton::Attach(TPopupButtonManager* container) {
     if (!EditBox || !window || BrowseButton) return;
     FieldWidth = kFileFieldWidth;
     EditBox->SetWidth(EditBox->Scale(FieldWidth));
-    OpenDialog = new fw::OpenDialog(container);
-    auto* button = new TDropBox(container, *window);
-    BrowseButton = button;
+    OpenDialog.reset(new fw::OpenDialog(container));
+    TDropBox* button = BrowseButton.reset(new TDropBox(container, *window));
     button->SetText(L"参照");
     button->SetBounds(button->Left(), button->Top(), button->Scale(kBrowseWidth),
                       button->Scale(kBrowseHeight));

@@ -12,6 +12,7 @@
 
 #include "operations/DropBox.h"
 #include "operations/EditCaptionButton.h"
+#include "framework/ControlSlot.h"
 #include "framework/OpenDialog.h"
 
 #include <functional>
@@ -76,6 +77,10 @@ public:
 
     int Modifiers = 0;  // MOD_ flags
     int Key = 0;        // virtual key
+    // The combination the settings keep, which the field shows again once every key is up: one they
+    // refuse shows only while it is held. The row's first combination; the listener keeps it up to date.
+    int StoredModifiers = 0;
+    int StoredKey = 0;
 
 protected:
     void FieldKeyDown(WORD& key, fw::ShiftState shift) override;
@@ -89,14 +94,14 @@ public:
     static constexpr int kButtonGap = 2;
 
     using TEditStringButton::TEditStringButton;
-    ~TEditFileNameButton() override;
 
     void Attach(TPopupButtonManager* container) override;
     // Lets the user choose a file in the open-file dialog; the chosen path goes into the field.
     void Browse();
 
-    TDropBox* BrowseButton = nullptr;      // owned by the container (as component owner)
-    fw::OpenDialog* OpenDialog = nullptr;  // owned by the container
+    // Both owned by the container (as component owner).
+    fw::ControlSlot<fw::OpenDialog> OpenDialog;
+    fw::ControlSlot<TDropBox> BrowseButton;
 
 protected:
     void SizeControls() override;
@@ -106,5 +111,4 @@ protected:
 
 private:
     void FilesDropped(TDropBox& sender);
-    void FreeControls() noexcept;
 };

@@ -39,7 +39,11 @@ void FillSettingsMenu(TPopupButtonManager& container) {
     auto* hotkey = new TEditHotkeyButton(L"Quillbrookを表示するホットキーは", L"", L"を使う",
                                          settings ? settings->HotKey2 : 0, settings ? settings->HotKey1 : 0);
     hotkey->OnValueChange = [hotkey](TEditStringButton&) {
-        if (DataConserver) DataConserver->ApplyHotKey(hotkey->Key, hotkey->Modifiers);
+        if (!DataConserver) return;
+        DataConserver->ApplyHotKey(hotkey->Key, hotkey->Modifiers);
+        // The record takes only a usable combination: the field shows what it kept once the keys are up.
+        hotkey->StoredKey = DataConserver->HotKey1;
+        hotkey->StoredModifiers = DataConserver->HotKey2;
     };
     container.AddEntry(hotkey);
 

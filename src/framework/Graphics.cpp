@@ -4,6 +4,8 @@
 #include "framework/Exception.h"
 #include "framework/GdiScope.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace fw {
@@ -96,31 +98,107 @@ HBRUSH Brush::Handle() const {
     return handle_.get();
 }
 
-void Bitmap::LoadFromFile(const std::wstring& path) {
-    const BitmapFile file = BitmapFile::Read(path);
-    // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
-    void* bits = nullptr;
-    unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib || !bits) {
-        throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(file.Width()) +
-                        L" x " + std::to_wstring(file.Height()) + L" pixels): " + path);
+Bitmap& Bitmap::operator=(const Bitmap& other) noexcept {
+    if (picture_ != other.picture_) {
+        picture_ = other.picture_;
+        scaled_.Clear();
     }
-    std::memcpy(bits, file.Bits(), file.BitsSize());
-    handle_ = std::move(dib);
-    width_ = file.Width();
-    height_ = file.Height();
+    return *this;
+}
+
+void Bitmap::Take(unique_hbitmap handle, int width, int height) {
+    picture_ = std::make_shared<const Picture>(Picture{std::move(handle), width, height});
     scaled_.Clear();
+}
+
+namespace {
+
+[[noreturn]] void NoMemoryFor(int width, int height, const std::wstring& path) {
+    throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(width) + L" x " +
+                    std::to_wstring(height) + L" pixels): " + path);
+}
+
+std::size_t Stride(int width, int bits) noexcept {
+    return (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+}
+
+// Copies pixel `from` of a row of `bits` bits per pixel to pixel `to` of another.
+void CopyPixel(const BYTE* source, std::size_t from, BYTE* target, std::size_t to, int bits) noexcept {
+    if (bits >= 8) {
+        std::memcpy(target + to * (bits / 8), source + from * (bits / 8), bits / 8);
+        return;
+    }
+    const std::size_t perByte = 8 / bits;
+    const int fromShift = 8 - bits * static_cast<int>(from % perByte + 1);
+    const int toShift = 8 - bits * static_cast<int>(to % perByte + 1);
+    const int mask = (1 << bits) - 1;
+    BYTE& out = target[to / perByte];
+    out = static_cast<BYTE>((out & ~(mask << toShift)) |
+                            (((source[from / perByte] >> fromShift) & mask) << toShift));
+}
+
+// The file's picture at width x height (smaller), each pixel the nearest of the file's, in the file's own
+// format and colours: nothing is converted, and no picture of the whole size is ever made.
+unique_hbitmap Shrink(const BitmapFile& file, int width, int height) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    const BITMAPINFO* whole = file.Info();
+    info.header = whole->bmiHeader;
+    const int bits = info.header.biBitCount;
+    const DWORD colors = info.header.biCompression == BI_BITFIELDS ? 3 : info.header.biClrUsed;
+    std::memcpy(info.colors, whole->bmiColors, colors * sizeof(RGBQUAD));
+    info.header.biWidth = width;
+    info.header.biHeight = whole->bmiHeader.biHeight < 0 ? -height : height;
+    info.header.biSizeImage = static_cast<DWORD>(Stride(width, bits) * height);
+    void* pixels = nullptr;
+    unique_hbitmap dib(::CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                          &pixels, nullptr, 0));
+    if (!dib || !pixels) return {};
+    const std::size_t fromStride = Stride(file.Width(), bits);
+    const std::size_t toStride = Stride(width, bits);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+        const BYTE* from = file.Bits() + fromStride * (y * file.Height() / height);
+        BYTE* to = static_cast<BYTE*>(pixels) + toStride * y;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
+            CopyPixel(from, x * file.Width() / width, to, x, bits);
+    }
+    return dib;
+}
+
+}  // namespace
+
+void Bitmap::LoadFromFile(const std::wstring& path) {
+    LoadFromFile(path, SIZE{LONG_MAX, LONG_MAX});
+}
+
+void Bitmap::LoadFromFile(const std::wstring& path, SIZE most) {
+    const BitmapFile file = BitmapFile::Read(path);
+    const int width = std::min(file.Width(), std::max(1, static_cast<int>(most.cx)));
+    const int height = std::min(file.Height(), std::max(1, static_cast<int>(most.cy)));
+    if (width == file.Width() && height == file.Height()) {
+        // The file's own bit depth and colour table: a one-bit picture stays one bit per pixel in memory.
+        void* bits = nullptr;
+        unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!dib || !bits) NoMemoryFor(width, height, path);
+        std::memcpy(bits, file.Bits(), file.BitsSize());
+        Take(std::move(dib), width, height);
+        return;
+    }
+    unique_hbitmap shrunk = Shrink(file, width, height);
+    if (!shrunk) NoMemoryFor(width, height, path);
+    Take(std::move(shrunk), width, height);
 }
 
 void Bitmap::Clear() noexcept {
     scaled_.Clear();
-    handle_.reset();
-    width_ = height_ = 0;
+    picture_.reset();
 }
 
 HBITMAP Bitmap::Scaled(int width, int height) const {
     if (Empty()) return nullptr;
-    return scaled_.Get(handle_.get(), width_, height_, width, height);
+    return scaled_.Get(picture_->handle.get(), picture_->width, picture_->height, width, height);
 }
 
 Canvas::~Canvas() {

@@ -5,7 +5,8 @@
 // context is handed to it (SetHandle) or fetched on demand by a derived canvas (CreateHandle). While a
 // context is attached the canvas keeps its font, pen and brush selected into it and puts the original
 // objects back when the context is detached. A Bitmap owns its picture (read and checked by BitmapFile,
-// never by the platform's loader) and the stretched copies of it that StretchDraw reuses.
+// never by the platform's loader), shared with its copies, and the stretched copies of it that StretchDraw
+// reuses.
 #pragma once
 
 #include "framework/Dpi.h"
@@ -15,6 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 namespace fw {
@@ -107,22 +109,38 @@ private:
 
 class Bitmap {
 public:
+    Bitmap() = default;
+    // A copy shows the same picture without copying its pixels (a picture is replaced, never changed);
+    // its stretched copies are its own.
+    Bitmap(const Bitmap& other) noexcept : picture_(other.picture_) {}
+    Bitmap& operator=(const Bitmap& other) noexcept;
+
     // Throws fw::Exception naming the fault and the path when the file is no usable bitmap; the old
     // picture then stays.
     void LoadFromFile(const std::wstring& path);
-    bool Empty() const noexcept { return !handle_ || width_ == 0 || height_ == 0; }
-    int Width() const noexcept { return width_; }
-    int Height() const noexcept { return height_; }
-    HBITMAP Handle() const noexcept { return handle_.get(); }
+    // The same, shrunk to at most `most` on each side where the picture is larger (stretched as it is
+    // drawn): a picture drawn stretched needs no more pixels than the largest place it is drawn on.
+    void LoadFromFile(const std::wstring& path, SIZE most);
+    bool Empty() const noexcept { return !picture_; }
+    int Width() const noexcept { return picture_ ? picture_->width : 0; }
+    int Height() const noexcept { return picture_ ? picture_->height : 0; }
+    HBITMAP Handle() const noexcept { return picture_ ? picture_->handle.get() : nullptr; }
+    // Whether both show the very picture that one of them loaded.
+    bool SamePicture(const Bitmap& other) const noexcept { return picture_ == other.picture_; }
     void Clear() noexcept;
     // The whole picture stretched to width x height (COLORONCOLOR), kept for the next draw of that size.
     // Null when none is kept; borrowed, valid until the next call or a change of picture.
     HBITMAP Scaled(int width, int height) const;
 
 private:
-    unique_hbitmap handle_;
-    int width_ = 0;
-    int height_ = 0;
+    struct Picture {
+        unique_hbitmap handle;
+        int width;
+        int height;
+    };
+    void Take(unique_hbitmap handle, int width, int height);
+
+    std::shared_ptr<const Picture> picture_;
     mutable ScaledBitmapCache scaled_;
 };
 

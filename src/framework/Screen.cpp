@@ -38,6 +38,12 @@ const MonitorArea& NearestInLayout(POINT p) noexcept {
                              });
 }
 
+// Widens and heightens `most` to hold a rectangle of the size of `r`.
+void Grow(SIZE& most, const RECT& r) noexcept {
+    most.cx = std::max(most.cx, r.right - r.left);
+    most.cy = std::max(most.cy, r.bottom - r.top);
+}
+
 }  // namespace
 
 RECT WorkArea() noexcept {
@@ -69,6 +75,24 @@ MonitorArea MonitorOf(const RECT& rect) noexcept {
     if (best) return *best;
     return NearestInLayout(
         POINT{rect.left + (rect.right - rect.left) / 2, rect.top + (rect.bottom - rect.top) / 2});
+}
+
+SIZE LargestMonitorSize() noexcept {
+    SIZE most{0, 0};
+    if (!g_layout.empty()) {
+        for (const MonitorArea& m : g_layout) Grow(most, m.monitor);
+        return most;
+    }
+    ::EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, RECT* monitor, LPARAM found) -> BOOL {
+            Grow(*reinterpret_cast<SIZE*>(found), *monitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&most));
+    if (most.cx <= 0 || most.cy <= 0)
+        most = SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return most;
 }
 
 ScopedMonitorLayout::ScopedMonitorLayout(std::vector<MonitorArea> monitors) : previous_(std::move(g_layout)) {

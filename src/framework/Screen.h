@@ -21,7 +21,11 @@ MonitorArea MonitorAt(POINT point) noexcept;
 // The monitor that holds most of a rectangle, or the nearest one when it lies on none.
 MonitorArea MonitorOf(const RECT& rect) noexcept;
 
-// Makes the two queries above answer from a given layout instead of the real monitors, for as long as
+// The widest and the tallest monitor's sizes (of two monitors, the width of one and the height of the
+// other): no window is larger.
+SIZE LargestMonitorSize() noexcept;
+
+// Makes the queries above answer from a given layout instead of the real monitors, for as long as
 // the object lives (for placement tests on a display with one monitor). The first monitor stands in for
 // the primary one.
 class ScopedMonitorLayout {

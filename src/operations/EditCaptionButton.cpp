@@ -5,31 +5,17 @@
 
 #include <algorithm>
 
-TEditCaptionButton::~TEditCaptionButton() {
-    FreeEditBox();
-}
-
 void TEditCaptionButton::WillFreeLater() noexcept {
     TPopupButton::WillFreeLater();
     // The entry has left its window: its edit box goes from sight now, and can no longer call back into it.
-    FreeEditBox();
-}
-
-void TEditCaptionButton::FreeEditBox() noexcept {
-    fw::Edit* box = EditBox;
-    if (!box) return;
-    EditBox = nullptr;
-    box->OnKeyDown = nullptr;
-    box->Free();
+    EditBox.reset();
 }
 
 void TEditCaptionButton::BeginEdit(int x, int y, const std::wstring& text, bool focus) {
     TPopupButtonManager* container = Container();
     TPopupMenuBase* window = MenuWindow();
     if (!container || !window) return;
-    FreeEditBox();
-    auto* box = new fw::Edit(container, *window);
-    EditBox = box;
+    fw::Edit* box = EditBox.reset(new fw::Edit(container, *window));
     editAt_ = POINT{x, y};
     const POINT at = WindowPoint(x, y);
     // To the row's right edge: a long name shows as much of itself as the caption did.

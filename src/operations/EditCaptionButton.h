@@ -6,6 +6,7 @@
 // for the same item with TakeEdit and ResumeEdit.
 #pragma once
 
+#include "framework/ControlSlot.h"
 #include "framework/Edit.h"
 #include "popup/PopupButton.h"
 
@@ -14,8 +15,6 @@
 
 class TEditCaptionButton : public virtual TPopupButton {
 public:
-    ~TEditCaptionButton() override;
-
     // An open edit box: where it lies on the entry, the text typed so far, the selection in it, and whether
     // it has the focus.
     struct EditState {
@@ -39,7 +38,7 @@ public:
     // Escape in the edit box: hides it.
     virtual void CancelRename();
 
-    fw::Edit* EditBox = nullptr;  // owned by the container (as component owner); null until BeginEdit
+    fw::ControlSlot<fw::Edit> EditBox;  // owned by the container (as component owner); null until BeginEdit
 
 protected:
     void HideEditBox();
@@ -47,7 +46,5 @@ protected:
 
 private:
     void EditKeyDown(WORD& key);
-    void FreeEditBox() noexcept;
-
     POINT editAt_{};  // where BeginEdit put the box, relative to the entry
 };

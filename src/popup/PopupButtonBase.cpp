@@ -1,6 +1,7 @@
 #include "popup/PopupButtonBase.h"
 
 #include "framework/Exception.h"
+#include "framework/Screen.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 #include "settings/DataConserver.h"
@@ -13,6 +14,37 @@ namespace {
 
 // Made empty by the first entry, destroyed with the last; holds no use itself.
 constinit fw::SharedInstance<fw::Bitmap> g_buttonFace;
+
+// One version of a face file: its path, the time of its last change and its size.
+struct FaceFile {
+    std::wstring path;
+    FILETIME written{};
+    ULONGLONG size = 0;
+
+    bool operator==(const FaceFile& other) const noexcept {
+        return path == other.path && ::CompareFileTime(&written, &other.written) == 0 && size == other.size;
+    }
+};
+
+// The face last read and the file it came from, kept while the program runs: each hotkey loads the face
+// anew (the menus of the last one may have closed, taking the face with their entries), and a picture
+// tens of thousands of pixels wide costs a second to read. Empty when that file was no usable bitmap.
+struct LastFace {
+    FaceFile file;
+    fw::Bitmap picture;
+};
+LastFace& LastFaceRead() {
+    static LastFace last;
+    return last;
+}
+
+// The version of the file at `path` now; false when there is no such file.
+bool FaceFileNow(const std::wstring& path, FaceFile& file) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    file = FaceFile{path, data.ftLastWriteTime, (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
+    return true;
+}
 
 }  // namespace
 
@@ -29,12 +61,20 @@ bool DrawButtonFace(fw::Canvas& canvas, const RECT& rect) {
 
 void LoadButtonFace(const std::wstring& path) {
     fw::Bitmap* face = g_buttonFace.Current();
-    if (!face) return;
-    try {
-        face->LoadFromFile(path);
-    } catch (const fw::Exception&) {
-        // A missing or unreadable picture leaves the menus as they were.
+    FaceFile file;
+    // A missing or unreadable picture leaves the menus as they were.
+    if (!face || !FaceFileNow(path, file)) return;
+    LastFace& last = LastFaceRead();
+    if (last.file != file) {
+        last = LastFace{file, {}};
+        try {
+            // Entries stretch the face over a window at most, so the largest monitor's size is plenty.
+            last.picture.LoadFromFile(path, fw::LargestMonitorSize());
+        } catch (const fw::Exception&) {
+            return;
+        }
     }
+    if (!last.picture.Empty()) *face = last.picture;
 }
 
 TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {

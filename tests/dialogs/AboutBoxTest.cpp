@@ -1,10 +1,13 @@
 // The super label and the about box on the display: gradients, shadows and the tinted glass are read
-// back from the screen; the box is closed with a real click, and its owner is freed under its loop.
+// back from the screen; the box is closed with a real click and with real keys, and its owner is freed
+// under its loop.
 #include "dialogs/CopyrightForm.h"
 #include "dialogs/SuperLabel.h"
 
 #include "framework/Form.h"
 #include "framework/Lifetime.h"
+#include "popup/PopupButton.h"
+#include "support/Input.h"
 #include "support/popup/MenuTest.h"
 #include "support/NestedStep.h"
 #include "support/Process.h"
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -394,6 +398,38 @@ TEST_F(AboutBoxFromAMenu, TheMenuThatOwnsTheBoxClosingDuringItsLoopEndsTheLoopSa
     ASSERT_NE(boxWindow, nullptr);
     EXPECT_FALSE(::IsWindow(boxWindow));
     EXPECT_EQ(fw::DeferredDelete::MarkedCount(), 0);
+}
+
+TEST_F(AboutBoxFromAMenu, OpenedWithEnterOkHasTheFocusAndEnterSpaceEscapeOrAltF4CloseTheBox) {
+    TPopupMenuBase* menu = NewWindow();
+    auto* about = new TPopupButton;
+    about->SetCaption(L"バージョン情報");
+    int result = 0;
+    about->OnClick = [&](TPopupButtonBase&) { result = ShowAboutBox(menu); };
+    menu->ButtonManager->AddEntry(about);
+    ShowAt(menu, 40, 60);
+    const std::vector<WORD> closers[] = {{VK_RETURN}, {VK_SPACE}, {VK_ESCAPE}, {VK_MENU, VK_F4}};
+    for (const std::vector<WORD>& keys : closers) {
+        menu->TakeFocus(true);
+        result = 0;
+        bool okFocused = false;
+        qbtest::NestedStep user(
+            [&] {
+                HWND w = qbtest::FindThreadWindow(L"TCopyrightForm");
+                auto* box = w ? dynamic_cast<TCopyrightForm*>(fw::Form::FromHandle(w)) : nullptr;
+                if (!box) return false;
+                okFocused = ::GetFocus() == box->Button1->Handle();
+                for (WORD key : keys) qbtest::KeyDown(key);
+                for (auto key = keys.rbegin(); key != keys.rend(); ++key) qbtest::KeyUp(*key);
+                return true;
+            },
+            GiveUp, 3s);
+        qbtest::TapKey(VK_RETURN);  // on the menu's entry: the box opens while this Enter is still down
+        ASSERT_TRUE(qbtest::WaitUntil([&] { return result != 0; }, 10s));
+        EXPECT_TRUE(okFocused) << "key " << keys.back();
+        EXPECT_NE(result, IDABORT) << "the box stayed open after key " << keys.back();
+        EXPECT_EQ(qbtest::FindThreadWindow(L"TCopyrightForm"), nullptr);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Loading the face bitmap from files on disk: every kind of file a user may pick, good or damaged.
+// Loading the face bitmap from files on disk: every kind of file a user may pick, good or damaged, at its
+// own size or shrunk.
 #include "support/BmpFiles.h"
 
 #include "framework/Exception.h"
@@ -109,6 +110,11 @@ TEST(BitmapFile, EveryKindOfUncompressedBitmapLoadsWithItsSizeAndColours) {
         EXPECT_EQ(bitmap.Width(), kW);
         EXPECT_EQ(bitmap.Height(), kH);
         ExpectPixels(bitmap, c.expected);
+        // Shrunk across, each column is the file's nearest one, in the file's own colours.
+        fw::Bitmap narrow;
+        narrow.LoadFromFile(path, SIZE{4, kH});
+        ASSERT_EQ(narrow.Width(), 4);
+        ExpectPixels(narrow, [&](int x, int y) { return c.expected(x * kW / 4, y); });
     }
 }
 

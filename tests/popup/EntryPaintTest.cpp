@@ -9,6 +9,8 @@
 #include "popup/SeparateBar.h"
 #include "popup/StringButton.h"
 #include "popup/TreeButton.h"
+#include "framework/Screen.h"
+#include "framework/UniqueAny.h"
 #include "support/BmpFiles.h"
 #include "support/Input.h"
 #include "support/Process.h"
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <type_traits>
 #include <string>
 #include <vector>
@@ -243,6 +246,50 @@ TEST_F(EntryPaint, FaceBitmapIsDrawnBehindNormalEntriesButNotHotOnesAndABadFileK
 
     ::DeleteFileW(red.c_str());
     ::DeleteFileW(notBitmap.c_str());
+}
+
+// The time of a file's last change, read or set.
+FILETIME WrittenAt(const std::wstring& path, const FILETIME* set = nullptr) {
+    FILETIME written{};
+    fw::unique_handle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    if (set) ::SetFileTime(file.get(), nullptr, nullptr, set);
+    ::GetFileTime(file.get(), nullptr, nullptr, &written);
+    return written;
+}
+
+TEST_F(EntryPaint, TheFaceIsReadOnceForEachVersionOfItsFileAndKeptNoLargerThanTheLargestMonitor) {
+    const std::wstring path = bmptest::TempPath(L"quillbrook-entry-face-kept.bmp");
+    const SIZE most = fw::LargestMonitorSize();
+    ASSERT_TRUE(WriteSolidBitmap(path, most.cx + 300, 6, kRed));
+    FILETIME written = WrittenAt(path);
+    // As each hotkey does: the menus of the last one are gone, a new one loads the face.
+    const auto openMenu = [&] {
+        menus = std::make_unique<TPopupMenuManager>(nullptr);
+        TPopupMenuBase* w = NewWindow();
+        auto* entry = AddCaptioned(*w->ButtonManager, new TPopupButton, Repeat(L"Entry on a kept face ", 2));
+        ShowAt(w, 520, 140);
+        LoadButtonFace(path);
+        Repaint(w);
+        return entry;
+    };
+    TPopupButton* entry = openMenu();
+    ASSERT_TRUE(ButtonFace() && !ButtonFace()->Empty());
+    EXPECT_EQ(ButtonFace()->Width(), most.cx);
+    const auto onRed = [&] { return LooksNormalOnFace(Sample(entry)); };
+    EXPECT_TRUE(qbtest::WaitUntil(onRed, 2s)) << Sample(entry);
+
+    // Another picture, the same time of last change and size: the file is not read again.
+    ASSERT_TRUE(WriteSolidBitmap(path, most.cx + 300, 6, Rgb{0, 160, 0}));
+    WrittenAt(path, &written);
+    entry = openMenu();
+    EXPECT_TRUE(qbtest::WaitUntil(onRed, 2s)) << Sample(entry);
+    // A new time of last change: it is, and the new picture shows.
+    written.dwHighDateTime += 1;
+    WrittenAt(path, &written);
+    entry = openMenu();
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return Sample(entry).red == 0 && Sample(entry).face == 0; }, 2s));
+    ::DeleteFileW(path.c_str());
 }
 
 TEST_F(EntryPaint, SeparatorDrawsAShadowAndAHighlightLineAcrossItsColumn) {
