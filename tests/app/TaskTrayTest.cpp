@@ -67,4 +67,21 @@ TEST(TaskTray, AddsRefreshesAndRemovesItsIconWithTheTipCutWhole) {
     EXPECT_EQ(tray.WindowHandle(), nullptr) << "the message window goes with the icon";
 }
 
+TEST(TaskTray, AnIconRefusedAtStartComesWithTheTaskBarAndAReAddLeavesNoGhost) {
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    NOTIFYICONDATAW left{NOTIFYICONDATAW_V1_SIZE};
+    {
+        TTaskTray tray(nullptr);
+        tray.SetIcon(::LoadIconW(nullptr, IDI_APPLICATION));
+        ASSERT_FALSE(tray.AddIcon());  // refused: here for want of a tip, at logon for want of a task bar
+        tray.SetTip(L"Quillbrook");
+        for (int i = 0; i < 2; ++i) {  // the second time the icon is still there: the add is refused
+            ::SendMessageW(tray.WindowHandle(), taskbarCreated, 0, 0);
+            EXPECT_TRUE(tray.Added()) << i;
+        }
+        left.hWnd = tray.WindowHandle();
+    }
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &left)) << "a ghost icon outlived its program";
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // commands, the cascade closing when the user leaves it (as the settings say), and the program's end.
 #include "framework/ComPtr.h"
 #include "framework/Registry.h"
+#include "framework/Screen.h"
 #include "support/Input.h"
 #include "support/Process.h"
 #include "support/ScreenGrab.h"
@@ -149,10 +150,15 @@ protected:
     HWND mainForm_ = nullptr;
 };
 
-TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesTheSameWindow) {
+// With hiding on leaving (the parameter) too: moving the active menu is no leaving.
+class ResidentHotKey : public Resident, public testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(HidingOnLeaving, ResidentHotKey, testing::Bool());
+
+TEST_P(ResidentHotKey, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesTheSameWindow) {
     Settings s;
     s.offsetX = 10;
     s.offsetY = 20;
+    s.hide = GetParam();
     Store(s);
     Start();
     EXPECT_TRUE(TrayIconShown());
@@ -189,6 +195,34 @@ TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesT
     qbtest::MoveMouseTo(POINT{moved.left + 30, moved.top + 8});
     EXPECT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s))
         << "the folder that was highlighted before the move no longer opens";
+}
+
+TEST_F(Resident, TheHotkeysMenuStaysInsideTheWorkAreaWhateverTheOffsets) {
+    Settings s;
+    s.offsetX = 0x7FFFFFFF;
+    s.offsetY = -1000;
+    Store(s);
+    Start();
+    HWND menu = OpenWithHotKey(POINT{400, 300});
+    ASSERT_NE(menu, nullptr);
+    RECT r{}, inside{};
+    ::GetWindowRect(menu, &r);
+    const RECT work = fw::WorkArea();
+    EXPECT_TRUE(::IntersectRect(&inside, &r, &work) && ::EqualRect(&inside, &r)) << "off the screen";
+}
+
+TEST_F(Resident, AChangeInTheSettingsIsStoredAtOnceSoThatAKilledProgramKeepsIt) {
+    Store(Settings{});
+    Start();
+    HWND menu = OpenWithHotKey(POINT{300, 200});
+    ASSERT_NE(menu, nullptr);
+    // From the keyboard: the settings, then their fifth row (hide on leaving) ticked.
+    for (WORD key : {VK_END, VK_UP, VK_UP, VK_UP, VK_RETURN}) qbtest::TapKey(key);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TPopupMenuBase").size() == 1; }, 5s));
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) qbtest::TapKey(key);
+    EXPECT_TRUE(qbtest::WaitUntil([] { return StoredInteger(L"HideWhenDeactivate") == 1; }, 5s));
+    program_.reset();  // ended without a normal exit
+    EXPECT_EQ(StoredInteger(L"HideWhenDeactivate"), 1);
 }
 
 TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {

@@ -28,6 +28,19 @@ std::optional<DWORD> StoredType(const wchar_t* name) {
     return type;
 }
 
+// Takes the shell's reference on the program from a thread of its own process, as the shell's threads of
+// a properties sheet or a copy do (SHGetInstanceExplorer, never given back here).
+bool HoldShellReference(const qbtest::ProgramProcess& program) {
+    const auto take = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        ::GetProcAddress(::GetModuleHandleW(L"shell32.dll"), "SHGetInstanceExplorer"));
+    fw::unique_handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Id()));
+    void* slot = ::VirtualAllocEx(process.get(), nullptr, sizeof(void*), MEM_COMMIT, PAGE_READWRITE);
+    fw::unique_handle thread(::CreateRemoteThread(process.get(), nullptr, 0, take, slot, 0, nullptr));
+    DWORD result = 1;
+    return thread && ::WaitForSingleObject(thread.get(), 5000) == WAIT_OBJECT_0 &&
+           ::GetExitCodeThread(thread.get(), &result) && result == S_OK;
+}
+
 class Startup : public testing::Test {
 protected:
     void SetUp() override {
@@ -159,6 +172,21 @@ TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
     EXPECT_TRUE(resident.Running());
     ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
     EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+}
+
+TEST_F(Startup, ARestartRightAfterExitIsNotRefusedWhileTheShellStillHoldsTheEndingCopy) {
+    qbtest::ProgramProcess first(L"");
+    HWND mainForm = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (mainForm = first.FindWindowOf(L"TMainForm")); }));
+    ASSERT_TRUE(HoldShellReference(first));
+    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !::IsWindow(mainForm); }));
+    qbtest::ProgramProcess second(L"");
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return (mainForm = second.FindWindowOf(L"TMainForm")); }))
+        << "the new copy was turned away";
+    EXPECT_TRUE(first.Running()) << "the ending copy did not wait for the shell";
+    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(second.WaitForExit(10s).has_value());
 }
 
 }  // namespace
