@@ -150,15 +150,10 @@ protected:
     HWND mainForm_ = nullptr;
 };
 
-// With hiding on leaving (the parameter) too: moving the active menu is no leaving.
-class ResidentHotKey : public Resident, public testing::WithParamInterface<bool> {};
-INSTANTIATE_TEST_SUITE_P(HidingOnLeaving, ResidentHotKey, testing::Bool());
-
-TEST_P(ResidentHotKey, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesTheSameWindow) {
+TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesTheSameWindow) {
     Settings s;
     s.offsetX = 10;
     s.offsetY = 20;
-    s.hide = GetParam();
     Store(s);
     Start();
     EXPECT_TRUE(TrayIconShown());
@@ -197,7 +192,22 @@ TEST_P(ResidentHotKey, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgain
         << "the folder that was highlighted before the move no longer opens";
 }
 
-TEST_F(Resident, TheHotkeysMenuStaysInsideTheWorkAreaWhateverTheOffsets) {
+TEST_F(Resident, WithHidingOnLeavingTheHotkeyStillMovesTheOpenTopMenu) {
+    Settings s;
+    s.hide = true;
+    Store(s);
+    Start();
+    HWND menu = OpenWithHotKey(POINT{400, 300});
+    ASSERT_TRUE(menu && qbtest::WaitUntil([&] { return ::GetForegroundWindow() == menu; }));
+    qbtest::PumpFor(300ms);  // the program takes in that it is active
+    // Moving the active menu is no leaving.
+    qbtest::MoveMouseTo(POINT{600, 200});
+    PressHotKey();
+    qbtest::PumpFor(1s);
+    EXPECT_TRUE(::IsWindowVisible(menu)) << "the second press closed the menu";
+}
+
+TEST_F(Resident, TheHotkeysMenuStaysOnScreenWhateverTheOffsets) {
     Settings s;
     s.offsetX = 0x7FFFFFFF;
     s.offsetY = -1000;

@@ -31,8 +31,8 @@ std::optional<DWORD> StoredType(const wchar_t* name) {
 // Takes the shell's reference on the program from a thread of its own process, as the shell's threads of
 // a properties sheet or a copy do (SHGetInstanceExplorer, never given back here).
 bool HoldShellReference(const qbtest::ProgramProcess& program) {
-    const auto take = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        ::GetProcAddress(::GetModuleHandleW(L"shell32.dll"), "SHGetInstanceExplorer"));
+    const auto take = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"shell32.dll"), "SHGetInstanceExplorer")));
     fw::unique_handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Id()));
     void* slot = ::VirtualAllocEx(process.get(), nullptr, sizeof(void*), MEM_COMMIT, PAGE_READWRITE);
     fw::unique_handle thread(::CreateRemoteThread(process.get(), nullptr, 0, take, slot, 0, nullptr));
