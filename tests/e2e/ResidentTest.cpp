@@ -224,8 +224,7 @@ TEST_F(Resident, TheHotkeysMenuStaysOnScreenWhateverTheOffsets) {
 TEST_F(Resident, AChangeInTheSettingsIsStoredAtOnceSoThatAKilledProgramKeepsIt) {
     Store(Settings{});
     Start();
-    HWND menu = OpenWithHotKey(POINT{300, 200});
-    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr);
     // From the keyboard: the settings, then their fifth row (hide on leaving) ticked.
     for (WORD key : {VK_END, VK_UP, VK_UP, VK_UP, VK_RETURN}) qbtest::TapKey(key);
     ASSERT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TPopupMenuBase").size() == 1; }, 5s));
