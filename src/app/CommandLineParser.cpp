@@ -41,8 +41,10 @@ TCommandLineParser::TCommandLineParser(const std::wstring& text) {
     CommandLine = fw::ToLowerLocale(text);
     if (CommandLine.empty()) return;
 
-    const std::vector<std::wstring> items = SplitItems(CommandLine);
-    const std::wstring first = items.empty() ? std::wstring() : items[0];
+    // The options are matched without regard to case; the path goes on as typed (a case-sensitive folder
+    // may hold both "Upper" and "upper").
+    const std::vector<std::wstring> items = SplitItems(text);
+    const std::wstring first = items.empty() ? std::wstring() : fw::ToLowerLocale(items[0]);
     size_t start = 0;
     if (first == L"-t") {
         ShowRoot = true;

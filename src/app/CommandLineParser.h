@@ -13,8 +13,8 @@ public:
     bool HasOption() const noexcept { return !CommandLine.empty(); }
 
     std::wstring CommandLine;  // lower-cased whole line; empty when the first item is no option
-    bool ShowRoot = false;     // the first item is "-t"
-    std::wstring FolderPath;   // the item after "-d", lower-cased, one pair of enclosing quotes removed
+    bool ShowRoot = false;     // the first item is "-t" (or "-T")
+    std::wstring FolderPath;   // the item after "-d" as typed, one pair of enclosing quotes removed
     bool HasPosition = false;  // at least one coordinate converted
     int X = 0;
     int Y = 0;

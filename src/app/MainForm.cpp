@@ -15,6 +15,8 @@
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonBase.h"
 #include "settings/DataConserver.h"
+#include "shell/IdList.h"
+#include "shell/ShellFolder.h"
 
 namespace {
 
@@ -25,6 +27,35 @@ bool ForegroundIsOurs() noexcept {
     DWORD process = 0;
     if (front) ::GetWindowThreadProcessId(front, &process);
     return front && process == ::GetCurrentProcessId();
+}
+
+// Whether a path names something the shell opens as a folder: a file or a device has nothing to list.
+bool NamesAFolder(const std::wstring& path) {
+    const unique_absolute_idlist absolute = ParseDisplayPath(path);
+    if (!absolute) return false;
+    const unique_child_idlist last = LastItemOf(absolute.get());
+    const unique_absolute_idlist parent = ParentIdList(absolute.get());
+    if (!last || !parent) return false;
+    const TShellFolder folder(parent.get());
+    SFGAOF attributes = SFGAO_FOLDER;
+    PCUITEMID_CHILD item = last.get();
+    return folder && SUCCEEDED(folder->GetAttributesOf(1, &item, &attributes)) && (attributes & SFGAO_FOLDER);
+}
+
+// One edge of a window placed at `at` (wide enough for a cursor less any stored offset) and moved into
+// [low, high]; a window larger than that keeps its low edge on screen.
+LONG KeepInside(long long at, int size, LONG low, LONG high) noexcept {
+    if (at + size > high) at = static_cast<long long>(high) - size;
+    if (at < low) at = low;
+    return static_cast<LONG>(at);
+}
+
+// Places a top menu with its corner at a point, or as near to it as the work area of the monitor under
+// the cursor allows.
+void PlaceInWorkArea(TPopupMenuBase* menu, long long x, long long y, POINT cursor) {
+    const RECT work = fw::MonitorAt(cursor).work;
+    menu->SetLeft(KeepInside(x, menu->Width(), work.left, work.right));
+    menu->SetTop(KeepInside(y, menu->Height(), work.top, work.bottom));
 }
 
 }  // namespace
@@ -96,22 +127,7 @@ void TMainForm::ShowTopMenuAtCursor() {
     TTopMenuFiler* menu = NewTopMenu();
     POINT cursor{};
     if (!::GetCursorPos(&cursor)) return;  // the new window stays hidden, owned by the manager
-    // The work area of the monitor under the cursor.
-    const RECT work = fw::MonitorAt(cursor).work;
-    int left = cursor.x;
-    if (work.left > cursor.x) {
-        left = work.left;
-    } else if (cursor.x + menu->Width() > work.right) {
-        left = work.right - menu->Width();
-    }
-    int top = cursor.y;
-    if (work.top > cursor.y) {
-        top = work.top;
-    } else if (cursor.y + menu->Height() > work.bottom) {
-        top = work.bottom - menu->Height();
-    }
-    menu->SetLeft(left);
-    menu->SetTop(top);
+    PlaceInWorkArea(menu, cursor.x, cursor.y, cursor);
     menu->Show();
     if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
     // Opened from the tray icon: the keys work at once, and the first Down highlights the first entry.
@@ -135,12 +151,13 @@ void TMainForm::OpenOneShotMenu() {
     TPopupMenuBase* menu = nullptr;
     if (CommandLineParser->ShowRoot) {
         menu = new TRootMenuFiler(MenuManager, triangle, MenuManager);
-    } else {
-        menu = TSubFolderFiler::OpenFolderByPath(MenuManager, CommandLineParser->FolderPath, triangle);
+    } else if (const std::wstring& path = CommandLineParser->FolderPath; path.empty() || NamesAFolder(path)) {
+        menu = TSubFolderFiler::OpenFolderByPath(MenuManager, path, triangle);
     }
     if (!menu) {
-        // Nothing to show: a one-shot program without a menu would wait until log-off with nothing to
-        // end it, so it ends at once.
+        // Nothing to show (the path names nothing, or a file or a device, which has nothing to list): a
+        // one-shot program without a menu would wait until log-off with nothing to end it, so it ends at
+        // once.
         PostClose();
         return;
     }
@@ -165,6 +182,7 @@ void TMainForm::OpenOneShotMenu() {
 
 void TMainForm::FormDestroy() {
     if (fw::Application* app = fw::App()) app->OnDeactivate = nullptr;
+    ::KillTimer(Handle(), kForegroundTimer);
     if (MenuManager) {
         MenuManager->Free();
         MenuManager = nullptr;
@@ -179,9 +197,14 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_HOTKEY:
             WMHotKey(wParam);
             return 0;
+        case WM_TIMER:
+            if (wParam != kForegroundTimer) break;
+            FollowForeground();
+            return 0;
         default:
-            return fw::Form::WndProc(msg, wParam, lParam);
+            break;
     }
+    return fw::Form::WndProc(msg, wParam, lParam);
 }
 
 LRESULT TMainForm::WMQueryEndSession() {
@@ -196,28 +219,46 @@ LRESULT TMainForm::WMQueryEndSession() {
 void TMainForm::WMHotKey(WPARAM id) {
     POINT cursor{};
     if (id != kHotKeyId || !::GetCursorPos(&cursor)) return;
-    const POINT at{cursor.x - (DataConserver ? DataConserver->OffsetX : 0),
-                   cursor.y - (DataConserver ? DataConserver->OffsetY : 0)};
     // An open top menu is moved to the cursor with its cascade closed, rather than a second one opened.
+    // It stays shown and takes the focus before its cascade goes: hiding the active window, or closing
+    // the submenu that has the focus, would hand the activation to another program, and the rule for
+    // leaving would take that for the user switching away.
     TPopupMenuBase* menu = MenuManager->FindRootMenu();
     if (menu) {
-        menu->Hide();
+        menu->TakeFocus(false);
         menu->CloseChild();
     } else {
         menu = NewTopMenu();
     }
-    menu->SetLeft(at.x);
-    menu->SetTop(at.y);
+    // At the cursor less the offsets, but never off the screen, whatever offsets are stored.
+    PlaceInWorkArea(menu, static_cast<long long>(cursor.x) - (DataConserver ? DataConserver->OffsetX : 0),
+                    static_cast<long long>(cursor.y) - (DataConserver ? DataConserver->OffsetY : 0), cursor);
     menu->Show();
     if (fw::Application* app = fw::App()) app->BringLastActivePopupToFront();
     // Opened from the keyboard: the keys work at once, on the first entry highlighted already.
     menu->TakeFocus(true);
 }
 
+void TMainForm::FollowForeground() {
+    fw::Application* app = fw::App();
+    const bool active = app && app->Active();
+    // Between two windows nothing is in front for a moment: that decides nothing yet.
+    if (!active && (!::GetForegroundWindow() || ForegroundIsOurs())) return;
+    ::KillTimer(Handle(), kForegroundTimer);
+    if (!active) AppDeactivate();
+}
+
 void TMainForm::AppDeactivate() {
     if (!MenuManager) return;
     fw::Application* app = fw::App();
-    if (ForegroundIsOurs()) return;
+    if (ForegroundIsOurs()) {
+        // A window that the shell runs on another thread of ours (a properties sheet, a copy's progress)
+        // has the activation: this thread hears nothing when the user goes on from there to another
+        // program (and not every system reports it as an event), so the foreground window is looked at
+        // until it is ours again or another program's.
+        if (!(app && app->Active())) ::SetTimer(Handle(), kForegroundTimer, kForegroundInterval, nullptr);
+        return;
+    }
     if (CommandLineParser && CommandLineParser->HasOption()) {
         // One-shot: leaving the one menu for another program ends the program, unless a window left the
         // cascade or a step that took the focus away (a shell command, a dialog) is still running.

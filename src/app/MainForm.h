@@ -51,4 +51,9 @@ private:
     LRESULT WMQueryEndSession();
     void WMHotKey(WPARAM id);
     void AppDeactivate();
+    // While a window of ours on another thread is in front: whether the user has gone on to another program.
+    void FollowForeground();
+
+    static constexpr UINT_PTR kForegroundTimer = 1;
+    static constexpr UINT kForegroundInterval = 200;
 };

@@ -16,7 +16,7 @@ TCommandLineParser* CommandLineParser = nullptr;
 
 namespace {
 
-// The single-instance mutex: its name stays taken until the process ends, after the settings are stored.
+// The single-instance mutex: its name stays taken until ReleaseInstance, after the settings are stored.
 fw::unique_mutex g_instanceMutex;
 
 constexpr wchar_t kCaption[] = L"Quillbrook";
@@ -29,6 +29,10 @@ int ShowMessage(const wchar_t* text) {
 }
 
 }  // namespace
+
+void ReleaseInstance() noexcept {
+    g_instanceMutex.reset();
+}
 
 bool ResidentCopyRunning() noexcept {
     fw::unique_mutex running(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
@@ -54,6 +58,8 @@ int QuillbrookMain(const std::wstring& commandLine) {
             return 0;
         }
         if (!g_instanceMutex) ShowMessage(kNoMutex);
+        // The resident copy is the one that keeps the user's settings: each change is stored at once.
+        if (DataConserver) DataConserver->SaveOnChange = true;
     }
 
     auto cache = std::make_unique<TListOfITEMIDLIST>();
@@ -73,7 +79,6 @@ int QuillbrookMain(const std::wstring& commandLine) {
         app->HandleCurrentException();
     }
 
-    if (g_instanceMutex) ::ReleaseMutex(g_instanceMutex.get());
     CommandLineParser = nullptr;
     parser.reset();
     AttributeCache = nullptr;

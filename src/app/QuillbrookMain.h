@@ -9,5 +9,7 @@ int QuillbrookMain(const std::wstring& commandLine);
 
 // The single-instance mutex of the resident copy.
 inline constexpr wchar_t kInstanceMutexName[] = L"QuillbrookMutex";
+// Lets the mutex go (the main function keeps it): a new resident copy may start from now on.
+void ReleaseInstance() noexcept;
 // Whether a resident copy runs now (its mutex exists).
 bool ResidentCopyRunning() noexcept;

@@ -37,12 +37,19 @@ bool TTaskTray::AddIcon() {
         window_ = std::make_unique<fw::UtilityWindow>(
             [this](UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); }, this);
     }
+    // Wanted from now on, even when the task bar is not there yet (a start at logon): it comes with
+    // "TaskbarCreated".
+    wanted_ = true;
+    return PutIcon();
+}
+
+bool TTaskTray::PutIcon() {
     if (!WindowHandle() || !icon_) return false;
     if (tip_.empty()) return false;  // never an icon without a tip
     NOTIFYICONDATAW data = IconData();
-    if (!::Shell_NotifyIconW(NIM_ADD, &data)) return false;
-    added_ = true;
-    return true;
+    // An add is refused for an icon the tray still holds; that one is ours, and is kept up to date.
+    added_ = ::Shell_NotifyIconW(NIM_ADD, &data) || ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    return added_;
 }
 
 bool TTaskTray::RefreshIcon() {
@@ -52,6 +59,7 @@ bool TTaskTray::RefreshIcon() {
 }
 
 bool TTaskTray::RemoveIcon() {
+    wanted_ = false;
     if (!added_) return false;
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -76,10 +84,9 @@ void TTaskTray::SetTip(const std::wstring& tip) {
 std::optional<LRESULT> TTaskTray::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kCallbackMessage) {
         TrayNotify(wParam, lParam);
-    } else if (msg == taskbarCreated_ && added_) {
-        // The shell started again with an empty tray: the icon goes back in.
-        NOTIFYICONDATAW data = IconData();
-        added_ = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    } else if (msg == taskbarCreated_ && wanted_) {
+        // A task bar came (the shell started again with an empty tray, or for the first time after us).
+        PutIcon();
     }
     return std::nullopt;  // everything also reaches the default handling
 }

@@ -1,7 +1,8 @@
 // The icon in the notification area of the task bar. It keeps the icon's tool tip and turns the mouse
 // messages that the shell sends for the icon into events (the position is not passed: handlers ask for
-// the cursor). A hidden message window, made by the first AddIcon, receives those messages; when the
-// task bar is made anew (the shell restarted) an added icon is added again, so a resident program stays
+// the cursor). A hidden message window, made by the first AddIcon, receives those messages. From the
+// first AddIcon to RemoveIcon the icon is wanted: whenever a task bar is made (the shell restarted, or
+// it came up after the program at logon) the icon is put in again, so a resident program stays
 // reachable from the tray.
 #pragma once
 
@@ -59,10 +60,12 @@ private:
     std::optional<LRESULT> WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
     void TrayNotify(WPARAM wParam, LPARAM lParam);
     NOTIFYICONDATAW IconData() const;
+    bool PutIcon();
 
     std::unique_ptr<fw::UtilityWindow> window_;
     HICON icon_ = nullptr;
     std::wstring tip_;
     bool added_ = false;
+    bool wanted_ = false;
     UINT taskbarCreated_;
 };

@@ -1,6 +1,8 @@
 // Process entry. Around the main function: OLE and the shell allocator live for the whole process, the
 // settings record is loaded before the main function and stored after it, and the application object
-// (with the main form) is freed after the settings are stored and before OLE ends.
+// (with the main form, its hotkey and its tray icon) is freed after the settings are stored. Then the
+// single-instance mutex goes, and only then does the end wait for shell work still running on threads
+// of ours: a copy started meanwhile is not turned away by one that has nothing left to show.
 #include "settings/DataConserver.h"
 #include "app/ProcessReference.h"
 #include "app/QuillbrookMain.h"
@@ -26,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             DataConserver = nullptr;
         }
         app.reset();
+        ReleaseInstance();
     } catch (const fw::Exception& e) {
         ::MessageBoxW(nullptr, e.Message().c_str(), L"Quillbrook", MB_OK | MB_ICONSTOP);
     } catch (...) {

@@ -60,8 +60,9 @@ bool Registry::WriteInteger(const std::wstring& name, int value) const noexcept 
 
 bool Registry::WriteString(const std::wstring& name, const std::wstring& value) const noexcept {
     if (!key_) return false;
-    return ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data()),
-                            static_cast<DWORD>(value.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    // With its terminating NUL, as other programs that read the value expect (c_str() holds one).
+    return ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool Registry::ValueExists(const std::wstring& name) const noexcept {

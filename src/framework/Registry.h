@@ -5,8 +5,8 @@
 // - ReadInteger succeeds only for an existing REG_DWORD value.
 // - ReadString gives the empty text for a missing value or empty data, accepts REG_SZ and REG_EXPAND_SZ
 //   (up to the first NUL, not expanded) and fails for every other type.
-// Write rules: integers as REG_DWORD; strings as REG_SZ whose data is the UTF-16 text without a
-// terminating NUL (the empty text gives zero bytes of data).
+// Write rules: integers as REG_DWORD; strings as REG_SZ whose data is the UTF-16 text with its
+// terminating NUL (the empty text gives the NUL alone). Reading takes data with or without one.
 #pragma once
 
 #include "framework/UniqueAny.h"

@@ -40,26 +40,21 @@ void TDataConserver::LoadSettings() {
 
     fw::Registry reg;
     if (!reg.OpenKey(kKeyName, false)) return;
-    // Values are read in a fixed order; the first one that fails ends the reading (silently).
-    auto readInt = [&](const wchar_t* name, auto&&... targets) {
-        const auto value = reg.ReadInteger(name);
-        if (!value) return false;
-        ((targets = *value), ...);
-        return true;
+    // Each value on its own: one that is missing or of the wrong type (an older version's settings, a
+    // value edited by hand) keeps its default, and the others are still read.
+    auto readInt = [&](const wchar_t* name, auto&... targets) {
+        if (const auto value = reg.ReadInteger(name)) ((targets = *value), ...);
     };
     auto readBool = [&](const wchar_t* name, bool& target) {
-        const auto value = reg.ReadInteger(name);
-        if (!value) return false;
-        target = *value != 0;
-        return true;
+        if (const auto value = reg.ReadInteger(name)) target = *value != 0;
     };
-    if (!readInt(L"DelayTime", DelayTime)) return;
-    if (!readInt(L"HotKey1", ActiveHotKey1, HotKey1)) return;
-    if (!readInt(L"HotKey2", ActiveHotKey2, HotKey2)) return;
-    if (!readInt(L"OffsetX", OffsetX)) return;
-    if (!readInt(L"OffsetY", OffsetY)) return;
-    if (!readBool(L"HideWhenDeactivate", HideWhenDeactivate)) return;
-    if (!readBool(L"ShowTriangle", ShowTriangle)) return;
+    readInt(L"DelayTime", DelayTime);
+    readInt(L"HotKey1", ActiveHotKey1, HotKey1);
+    readInt(L"HotKey2", ActiveHotKey2, HotKey2);
+    readInt(L"OffsetX", OffsetX);
+    readInt(L"OffsetY", OffsetY);
+    readBool(L"HideWhenDeactivate", HideWhenDeactivate);
+    readBool(L"ShowTriangle", ShowTriangle);
     if (auto path = reg.ReadString(L"ButtonFaceBmp")) ButtonFaceBmp = *path;
 }
 
@@ -76,35 +71,45 @@ void TDataConserver::SaveSettings() const {
 }
 
 void TDataConserver::ApplyDelayTime(const std::wstring& text) {
-    fw::TryParseInt32(text, DelayTime);
+    ApplyNumber(DelayTime, text);
 }
 
 void TDataConserver::ApplyOffsetX(const std::wstring& text) {
-    fw::TryParseInt32(text, OffsetX);
+    ApplyNumber(OffsetX, text);
 }
 
 void TDataConserver::ApplyOffsetY(const std::wstring& text) {
-    fw::TryParseInt32(text, OffsetY);
+    ApplyNumber(OffsetY, text);
 }
 
 void TDataConserver::ApplyHotKey(int key, int modifiers) {
     // The hotkey field reports every key on its way to a combination (Ctrl alone, then Ctrl + Shift):
     // only a finished, usable one replaces the stored pair.
-    if (!IsUsableHotKey(key, modifiers)) return;
+    if (!IsUsableHotKey(key, modifiers) || (key == HotKey1 && modifiers == HotKey2)) return;
     HotKey1 = key;
     HotKey2 = modifiers;
+    Changed();
 }
 
 void TDataConserver::ApplyHideWhenDeactivate(bool value) {
-    HideWhenDeactivate = value;
+    Apply(HideWhenDeactivate, value);
 }
 
 void TDataConserver::ApplyShowTriangle(bool value) {
-    ShowTriangle = value;
+    Apply(ShowTriangle, value);
 }
 
 void TDataConserver::ApplyButtonFaceBmp(const std::wstring& path) {
-    ButtonFaceBmp = path;
+    Apply(ButtonFaceBmp, path);
+}
+
+void TDataConserver::ApplyNumber(int& field, const std::wstring& text) {
+    int value = 0;
+    if (fw::TryParseInt32(text, value)) Apply(field, value);
+}
+
+void TDataConserver::Changed() const {
+    if (SaveOnChange) SaveSettings();
 }
 
 void TDataConserver::WriteInstallFolder() const {

@@ -1,7 +1,8 @@
 // The settings record and its registry form under HKEY_CURRENT_USER\Software\Quillbrook. Building the
-// record loads it; destroying it stores it unless NoSave is set. Loading stops at the first value that
-// is missing or of the wrong type (that value and all later ones keep their defaults); storing stops
-// at the first write that fails. No registry failure is ever reported.
+// record loads it; destroying it stores it unless NoSave is set, and with SaveOnChange every change made
+// through the updates below is stored at once. Loading reads each value on its own: one that is missing
+// or of the wrong type keeps its default alone. Storing stops at the first write that fails. No registry
+// failure is ever reported.
 #pragma once
 
 #include "framework/ShiftState.h"
@@ -38,6 +39,9 @@ public:
     void ApplyButtonFaceBmp(const std::wstring& path);
 
     bool NoSave = false;
+    // Set for the resident copy: a change in the settings survives an end that is no normal exit (the
+    // process killed, a crash, the power gone).
+    bool SaveOnChange = false;
     int DelayTime = 200;
     int OffsetX = 0;
     int OffsetY = 0;
@@ -48,6 +52,16 @@ public:
     bool HideWhenDeactivate = false;
     bool ShowTriangle = false;
     std::wstring ButtonFaceBmp;
+
+private:
+    template <class T>
+    void Apply(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        Changed();
+    }
+    void ApplyNumber(int& field, const std::wstring& text);
+    void Changed() const;
 };
 
 // The one settings record of the program (null while none exists).

@@ -58,20 +58,20 @@ TEST(CommandLineParser, CoordinatesThatAreNotNumbers) {
     EXPECT_FALSE(tab.HasOption());
 }
 
-TEST(CommandLineParser, FolderPathKeepsBlanksInsideQuotesAndIsLowerCased) {
+TEST(CommandLineParser, FolderPathKeepsBlanksInsideQuotesAndItsCase) {
     TCommandLineParser p(L"-d \"D:\\My Folder\" 10 20");
     EXPECT_TRUE(p.HasOption());
-    EXPECT_EQ(p.FolderPath, L"d:\\my folder");
+    EXPECT_EQ(p.FolderPath, L"D:\\My Folder");
     EXPECT_TRUE(p.HasPosition);
     EXPECT_EQ(p.X, 10);
     EXPECT_EQ(p.Y, 20);
 
     TCommandLineParser plain(L"-D C:\\Windows");
-    EXPECT_EQ(plain.FolderPath, L"c:\\windows");
+    EXPECT_EQ(plain.FolderPath, L"C:\\Windows");
     EXPECT_FALSE(plain.HasPosition);
 
     TCommandLineParser japanese(L"-d \"C:\\写真 ＡＢＣ\\Ｄｅｆ\"");
-    EXPECT_EQ(japanese.FolderPath, L"c:\\写真 ａｂｃ\\ｄｅｆ");
+    EXPECT_EQ(japanese.FolderPath, L"C:\\写真 ＡＢＣ\\Ｄｅｆ");
 
     // Only one leading and one trailing quote go.
     TCommandLineParser lone(L"-d \"");

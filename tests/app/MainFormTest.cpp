@@ -1,6 +1,6 @@
 // The main form of a one-shot start: its one menu, and the rule that ends the program when the user
 // leaves it, but not when a window of the program's own comes to the front (a properties sheet that the
-// shell runs on a thread of ours).
+// shell runs on a thread of ours), until the user goes on from there to another program.
 #include "app/CommandLineParser.h"
 #include "app/MainForm.h"
 #include "framework/Application.h"
@@ -19,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToTheFront) {
+TEST(MainForm, AOneShotMenuStaysForAWindowOfTheProgramOnAnotherThreadAndEndsForAnotherProgramAfterIt) {
     TCommandLineParser parser(L"-t 60 60");
     CommandLineParser = &parser;
     auto* form = new TMainForm(nullptr);
@@ -58,6 +58,12 @@ TEST(MainForm, AOneShotMenuStaysWhenAWindowOfTheProgramOnAnotherThreadComesToThe
     qbtest::PumpFor(300ms);
     EXPECT_EQ(closes, 0) << "a window of the program's own ended the one-shot run";
     EXPECT_TRUE(::IsWindowVisible(menu));
+    // From there the user goes on to another program: that is leaving.
+    qbtest::ProgramProcess other(L"-t 700 500");
+    HWND otherMenu = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (otherMenu = other.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    ASSERT_TRUE(qbtest::BringToFront(otherMenu, 5s));
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return closes > 0; }, 3s)) << "the one-shot run missed the leaving";
 
     done = true;
     shellThread.join();

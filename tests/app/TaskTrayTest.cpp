@@ -22,6 +22,11 @@ TEST(TaskTray, NoIconWithoutATipAndEachShellMessageIsOneEventForItsOwnIdentifier
     ASSERT_NE(tray.WindowHandle(), nullptr) << "the message window is made by the first try";
     EXPECT_FALSE(tray.RefreshIcon());
     EXPECT_FALSE(tray.RemoveIcon()) << "nothing to take out";
+    // Refused (here for want of a tip, at logon for want of a task bar): added when a task bar comes.
+    EXPECT_FALSE(tray.AddIcon());
+    tray.SetTip(L"Quillbrook");
+    ::SendMessageW(tray.WindowHandle(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray.Added()) << "the task bar came and the icon did not";
 
     std::vector<std::string> events;
     auto log = [&events](const char* name) {
@@ -59,6 +64,8 @@ TEST(TaskTray, AddsRefreshesAndRemovesItsIconWithTheTipCutWhole) {
     const std::wstring tip = std::wstring(62, L'Q') + L"\U0002000B" + L"rest";
     tray.SetTip(tip);
     if (!tray.AddIcon()) GTEST_SKIP() << "no notification area on this display";
+    // A task bar made anew while the icon is still there refuses the add: the icon stays ours.
+    ::SendMessageW(tray.WindowHandle(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray.Added());
     EXPECT_TRUE(tray.RefreshIcon());
     tray.SetTip(L"Quillbrook");

@@ -97,12 +97,14 @@ TEST_F(OneShot, AFolderMenuOpensAtTheGivenPointAndTheProgramEndsWhenAnotherProgr
     EXPECT_EQ(*code, 0u);
 }
 
-TEST_F(OneShot, APathThatNamesNothingEndsTheProgramAtOnce) {
-    qbtest::ProgramProcess oneShot(L"-d \"C:\\どこにもない\\フォルダ\" 10 20");
-    ASSERT_TRUE(oneShot.Started());
-    const auto code = oneShot.WaitForExit(15s);
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, 0u);
+TEST_F(OneShot, APathThatNamesNothingOrAFileOrADeviceEndsTheProgramAtOnce) {
+    for (const wchar_t* path : {L"C:\\どこにもない\\フォルダ", L"C:\\windows\\win.ini", L"NUL"}) {
+        qbtest::ProgramProcess oneShot(L"-d \"" + std::wstring(path) + L"\" 10 20");
+        ASSERT_TRUE(oneShot.Started());
+        const auto code = oneShot.WaitForExit(15s);
+        ASSERT_TRUE(code.has_value()) << path;
+        EXPECT_EQ(*code, 0u);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // commands, the cascade closing when the user leaves it (as the settings say), and the program's end.
 #include "framework/ComPtr.h"
 #include "framework/Registry.h"
+#include "framework/Screen.h"
 #include "support/Input.h"
 #include "support/Process.h"
 #include "support/ScreenGrab.h"
@@ -189,6 +190,41 @@ TEST_F(Resident, TheHotkeyOpensTheTopMenuAtTheCursorLessTheOffsetsAndAgainMovesT
     qbtest::MoveMouseTo(POINT{moved.left + 30, moved.top + 8});
     EXPECT_TRUE(qbtest::WaitUntil([&] { return !Windows(L"TSubFolderFiler").empty(); }, 5s))
         << "the folder that was highlighted before the move no longer opens";
+}
+
+TEST_F(Resident, WithHidingOnLeavingTheHotkeyStillMovesTheOpenTopMenu) {
+    Settings s;
+    s.hide = true;
+    Store(s);
+    Start();
+    HWND menu = OpenWithHotKey(POINT{400, 300});
+    ASSERT_TRUE(menu && qbtest::WaitUntil([&] { return ::GetForegroundWindow() == menu; }));
+    qbtest::PumpFor(300ms);  // the program takes in that it is active
+    // Moving the active menu is no leaving.
+    qbtest::MoveMouseTo(POINT{600, 200});
+    PressHotKey();
+    qbtest::PumpFor(1s);
+    EXPECT_TRUE(::IsWindowVisible(menu)) << "the second press closed the menu";
+}
+
+TEST_F(Resident, AbsurdOffsetsKeepTheMenuOnScreenAndASettingChangedIsStoredAtOnce) {
+    Settings s;
+    s.offsetX = 0x7FFFFFFF;
+    s.offsetY = -1000;
+    Store(s);
+    Start();
+    HWND menu = OpenWithHotKey(POINT{400, 300});
+    ASSERT_NE(menu, nullptr);
+    RECT r{}, inside{};
+    ::GetWindowRect(menu, &r);
+    const RECT work = fw::WorkArea();
+    EXPECT_TRUE(::IntersectRect(&inside, &r, &work) && ::EqualRect(&inside, &r)) << "off the screen";
+    // From the keyboard: the settings, then their fifth row (hide on leaving) ticked.
+    for (WORD key : {VK_END, VK_UP, VK_UP, VK_UP, VK_RETURN}) qbtest::TapKey(key);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return Windows(L"TPopupMenuBase").size() == 1; }, 5s));
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) qbtest::TapKey(key);
+    EXPECT_TRUE(qbtest::WaitUntil([] { return StoredInteger(L"HideWhenDeactivate") == 1; }, 5s))
+        << "kept only for a normal exit";
 }
 
 TEST_F(Resident, TheSettingsTheAboutBoxAndExitFromTheTopMenu) {

@@ -28,6 +28,16 @@ std::optional<DWORD> StoredType(const wchar_t* name) {
     return type;
 }
 
+// A thread of the program takes the shell's reference on it, as a properties sheet's thread does.
+void HoldShellReference(const qbtest::ProgramProcess& program) {
+    const auto take = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"shell32.dll"), "SHGetInstanceExplorer")));
+    fw::unique_handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Id()));
+    void* slot = ::VirtualAllocEx(process.get(), nullptr, sizeof(void*), MEM_COMMIT, PAGE_READWRITE);
+    fw::unique_handle thread(::CreateRemoteThread(process.get(), nullptr, 0, take, slot, 0, nullptr));
+    ::WaitForSingleObject(thread.get(), 5000);
+}
+
 class Startup : public testing::Test {
 protected:
     void SetUp() override {
@@ -159,6 +169,19 @@ TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
     EXPECT_TRUE(resident.Running());
     ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
     EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+}
+
+TEST_F(Startup, ARestartRightAfterExitIsNotRefusedWhileTheShellStillHoldsTheEndingCopy) {
+    qbtest::ProgramProcess first(L"");
+    HWND mainForm = nullptr;
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return (mainForm = first.FindWindowOf(L"TMainForm")); }));
+    HoldShellReference(first);
+    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return !::IsWindow(mainForm); }));
+    qbtest::ProgramProcess second(L"");
+    EXPECT_TRUE(qbtest::WaitUntil([&] { return second.FindWindowOf(L"TMainForm") != nullptr; }))
+        << "turned away";
+    EXPECT_TRUE(first.Running()) << "the ending copy did not wait for the shell";
 }
 
 }  // namespace

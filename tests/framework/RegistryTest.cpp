@@ -79,13 +79,13 @@ TEST_F(RegistryTest, StringsAndIntegersAreWrittenWithTheirTypes) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     HKEY key;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    // The text's own bytes are written; Windows (and Wine) count a NUL that directly follows the data.
+    // With the terminating NUL, which other programs reading the value rely on.
     size = 0;
     ::RegQueryValueExW(key, L"name", nullptr, &type, nullptr, &size);
-    EXPECT_TRUE(size == 6u || size == 8u) << size;
+    EXPECT_EQ(size, 8u);
     size = 99;
     ::RegQueryValueExW(key, L"blank", nullptr, &type, nullptr, &size);
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(size, 2u);
     DWORD number = 0;
     size = sizeof(number);
     ::RegQueryValueExW(key, L"number", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);

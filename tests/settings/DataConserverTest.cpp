@@ -94,32 +94,35 @@ TEST_F(DataConserverTest, MissingKeyGivesDefaultsAndStoringWritesEveryValueWithI
     EXPECT_EQ(again.ButtonFaceBmp, L"C:\\画像\\face.bmp");
 }
 
-TEST_F(DataConserverTest, AWronglyTypedFirstValueGivesAllDefaultsAndIsRewrittenProperly) {
+TEST_F(DataConserverTest, AValueOfTheWrongTypeTakesItsDefaultAloneAndIsRewrittenProperly) {
     SetRaw(L"DelayTime", REG_SZ, L"300", 6);
     SetDword(L"HotKey1", 0x41);
     SetDword(L"ShowTriangle", 1);
     {
         TDataConserver s;
-        ExpectDefaults(s);
+        EXPECT_EQ(s.DelayTime, 200);
+        EXPECT_EQ(s.HotKey1, 0x41);
+        EXPECT_TRUE(s.ShowTriangle);
     }
     EXPECT_EQ(Stored(L"DelayTime")->first, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(StoredDword(L"DelayTime"), 200u);
-    EXPECT_EQ(StoredDword(L"ShowTriangle"), 0u);
+    EXPECT_EQ(StoredDword(L"ShowTriangle"), 1u);
 }
 
-TEST_F(DataConserverTest, ReadingStopsAtTheFirstMissingValue) {
+TEST_F(DataConserverTest, AMissingValueTakesItsDefaultAlone) {
     SetDword(L"DelayTime", 500);
     SetDword(L"HotKey1", 0x51);
-    SetDword(L"OffsetX", 9);  // after the missing HotKey2: ignored
-    SetDword(L"ShowTriangle", 1);
+    SetDword(L"OffsetX", 9);  // after the missing HotKey2 and OffsetY
+    SetDword(L"HideWhenDeactivate", 1);
+    const wchar_t face[] = L"C:\\face.bmp";  // written by another tool, with its NUL
+    SetRaw(L"ButtonFaceBmp", REG_SZ, face, sizeof(face));
     TDataConserver s;
     s.NoSave = true;
-    EXPECT_EQ(s.DelayTime, 500);
-    EXPECT_EQ(s.HotKey1, 0x51);
     EXPECT_EQ(s.ActiveHotKey1, 0x51);
     EXPECT_EQ(s.HotKey2, 2);
-    EXPECT_EQ(s.OffsetX, 0);
-    EXPECT_FALSE(s.ShowTriangle);
+    EXPECT_EQ(s.OffsetX, 9);
+    EXPECT_TRUE(s.HideWhenDeactivate);
+    EXPECT_EQ(s.ButtonFaceBmp, L"C:\\face.bmp");
 }
 
 TEST_F(DataConserverTest, FlagsAreAnyNonZeroAndStoredBackAsOne) {
@@ -137,7 +140,7 @@ TEST_F(DataConserverTest, FlagsAreAnyNonZeroAndStoredBackAsOne) {
     }
     EXPECT_EQ(StoredDword(L"ShowTriangle"), 1u);
     EXPECT_EQ(Stored(L"ButtonFaceBmp")->first, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Stored(L"ButtonFaceBmp")->second, 0u);
+    EXPECT_EQ(Stored(L"ButtonFaceBmp")->second, sizeof(wchar_t)) << "an empty text is written as its NUL";
 }
 
 TEST_F(DataConserverTest, ResetHotKeyAndInstallFolder) {
