@@ -4,6 +4,7 @@
 #include "framework/Exception.h"
 #include "framework/GdiScope.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fw {
@@ -103,7 +104,8 @@ void Bitmap::LoadFromFile(const std::wstring& path) {
     unique_hbitmap dib(::CreateDIBSection(nullptr, file.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) {
         throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(file.Width()) +
-                        L" x " + std::to_wstring(file.Height()) + L" pixels): " + path);
+                            L" x " + std::to_wstring(file.Height()) + L" pixels): " + path,
+                        E_OUTOFMEMORY);
     }
     std::memcpy(bits, file.Bits(), file.BitsSize());
     handle_ = std::move(dib);
@@ -204,6 +206,26 @@ SIZE Canvas::TextExtent(const std::wstring& text) {
     }
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size;
+}
+
+std::wstring Canvas::FitText(const std::wstring& text, int width) {
+    HDC dc = Handle();
+    if (!dc || text.empty()) return text;
+    const int length = static_cast<int>(text.size());
+    SIZE whole{};
+    if (!::GetTextExtentPoint32W(dc, text.c_str(), length, &whole) || whole.cx <= width) return text;
+    static constexpr wchar_t kEllipsis[] = L"\u2026";
+    SIZE ellipsis{};
+    ::GetTextExtentPoint32W(dc, kEllipsis, 1, &ellipsis);
+    int fit = 0;
+    if (width > ellipsis.cx &&
+        !::GetTextExtentExPointW(dc, text.c_str(), length, width - ellipsis.cx, &fit, nullptr, &whole)) {
+        fit = 0;
+    }
+    fit = std::clamp(fit, 0, length);
+    // Never half of a character that takes two units.
+    if (fit > 0 && IS_HIGH_SURROGATE(text[static_cast<size_t>(fit - 1)])) --fit;
+    return text.substr(0, static_cast<size_t>(fit)) + kEllipsis;
 }
 
 void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {

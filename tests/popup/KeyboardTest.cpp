@@ -4,6 +4,9 @@
 #include "popup/SeparateBar.h"
 #include "popup/TreeButton.h"
 
+#include <cstddef>
+#include <new>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -120,6 +123,43 @@ TEST_F(Keyboard, RightOrEnterOpensTheSubmenuAndLeftOrEscapeComeBackWhileTheMouse
     Press(VK_HOME);
     Press(VK_RETURN);
     EXPECT_EQ(clicks, 1);
+}
+
+// A submenu entry that is always made at the same address, as a heap may hand a freed entry's place to
+// the next one made (one such entry lives at a time).
+class TSamePlaceTree : public TTreeButton {
+public:
+    explicit TSamePlaceTree(const std::wstring& caption)
+        : TTreeButton(
+              [caption](TPopupButtonManager& c) { AddCaptioned(c, new TPopupButton, caption + L" の中"); }) {}
+    static void* operator new(std::size_t size) {
+        alignas(std::max_align_t) static unsigned char place[4096];
+        if (size > sizeof place) throw std::bad_alloc();
+        return place;
+    }
+    static void operator delete(void*) noexcept {}
+};
+
+TEST_F(Keyboard, AfterARefillRightOpensTheHighlightedEntryAlsoWhereTheOldSubmenusEntryWas) {
+    TPopupMenuBase* w = Menu({L"先頭"});
+    TPopupButtonManager& m = *w->ButtonManager;
+    AddCaptioned(m, new TSamePlaceTree(L"古いフォルダ"), L"古いフォルダ", 100);
+    m.FinishLayout();
+    Press(VK_END);
+    Press(VK_RIGHT);
+    ASSERT_NE(w->ChildMenu, nullptr);
+
+    // The window is filled anew (F5, a change on disk) while the submenu stays open; the new entry at the
+    // old one's address is another folder, which the user highlights and opens.
+    m.ClearEntries();
+    TPopupButtonBase* again = AddCaptioned(m, new TSamePlaceTree(L"新しいフォルダ"), L"新しいフォルダ", 100);
+    m.FinishLayout();
+    w->TakeFocus(false);
+    m.SetHighlight(again);
+    Press(VK_RIGHT);
+    ASSERT_NE(w->ChildMenu, nullptr);
+    EXPECT_EQ(w->ChildMenu->Caption(), L"新しいフォルダ") << "the old submenu took the focus instead";
+    EXPECT_TRUE(w->ChildMenu->Focused());
 }
 
 TEST_F(Keyboard, TypedLettersFindEntriesByTheirCaptionsAndAPauseStartsAfresh) {

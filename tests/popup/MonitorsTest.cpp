@@ -89,6 +89,20 @@ TEST_F(Monitors, ATallSubmenuIsCutToItsOwnMonitorAndMayRiseToItsTop) {
     EXPECT_EQ(homeChild->Height(), 994);
 }
 
+TEST_F(Monitors, AWideSubmenuIsCutToTheWidthOfItsOwnMonitor) {
+    // Wider than the right-hand monitor (1024 pixels), narrower than the primary one (1280).
+    const std::wstring caption(90, L'幅');
+    TPopupMenuBase* home = Top(100, 100, 4);
+    TPopupMenuBase* homeChild = home->OpenChildFor(home->ButtonManager->Entries(0), Entries(1, caption));
+    ASSERT_GT(homeChild->Width(), 1024) << "cut to the other monitor's width";
+    EXPECT_LE(homeChild->Left() + homeChild->Width(), 1280);
+
+    TPopupMenuBase* top = Top(2000, 100, 4);
+    TPopupMenuBase* child = top->OpenChildFor(top->ButtonManager->Entries(0), Entries(1, caption));
+    EXPECT_EQ(child->Width(), 1024);
+    EXPECT_EQ(child->Left(), 1280);
+}
+
 TEST_F(Monitors, AWindowIsPulledIntoTheWorkAreaOfTheMonitorUnderItsCorner) {
     TPopupMenuBase* w = Top(2290, 530, 5);
     ClampToWorkArea(w);
