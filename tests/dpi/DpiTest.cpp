@@ -89,8 +89,7 @@ int Overlap(const TPopupMenuBase& parent, const TPopupMenuBase& child) {
                             : child.Left() + child.Width() - parent.Left();
 }
 
-// The screen made wider, so that the settings fit beside the top menu at every DPI tested: at 192 DPI
-// they do not on 1280 pixels, and would be pulled over the menu.
+// Room for the settings beside the top menu at every DPI (on 1280 pixels at 192 DPI they go over it).
 fw::ScopedMonitorLayout WideScreen() {
     const RECT work = fw::WorkArea();
     const int height = ::GetSystemMetrics(SM_CYSCREEN);

@@ -4,9 +4,6 @@
 #include "popup/SeparateBar.h"
 #include "popup/TreeButton.h"
 
-#include <cstddef>
-#include <new>
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -125,16 +122,14 @@ TEST_F(Keyboard, RightOrEnterOpensTheSubmenuAndLeftOrEscapeComeBackWhileTheMouse
     EXPECT_EQ(clicks, 1);
 }
 
-// A submenu entry that is always made at the same address, as a heap may hand a freed entry's place to
-// the next one made (one such entry lives at a time).
+// A submenu entry always made at the same address, as a heap may give a freed entry's place to the next.
 class TSamePlaceTree : public TTreeButton {
 public:
-    explicit TSamePlaceTree(const std::wstring& caption)
-        : TTreeButton(
-              [caption](TPopupButtonManager& c) { AddCaptioned(c, new TPopupButton, caption + L" の中"); }) {}
-    static void* operator new(std::size_t size) {
-        alignas(std::max_align_t) static unsigned char place[4096];
-        if (size > sizeof place) throw std::bad_alloc();
+    TSamePlaceTree()
+        : TTreeButton([](TPopupButtonManager& c) { AddCaptioned(c, new TPopupButton, L"中"); }) {}
+    static void* operator new(std::size_t) {
+        static_assert(sizeof(TSamePlaceTree) <= 4096);
+        alignas(16) static unsigned char place[4096];
         return place;
     }
     static void operator delete(void*) noexcept {}
@@ -143,19 +138,18 @@ public:
 TEST_F(Keyboard, AfterARefillRightOpensTheHighlightedEntryAlsoWhereTheOldSubmenusEntryWas) {
     TPopupMenuBase* w = Menu({L"先頭"});
     TPopupButtonManager& m = *w->ButtonManager;
-    AddCaptioned(m, new TSamePlaceTree(L"古いフォルダ"), L"古いフォルダ", 100);
+    AddCaptioned(m, new TSamePlaceTree, L"古いフォルダ", 100);
     m.FinishLayout();
     Press(VK_END);
     Press(VK_RIGHT);
     ASSERT_NE(w->ChildMenu, nullptr);
-
-    // The window is filled anew (F5, a change on disk) while the submenu stays open; the new entry at the
-    // old one's address is another folder, which the user highlights and opens.
+    // Filled anew (F5, a change on disk) while the submenu stays open: another folder is made where the
+    // old entry was, and the user opens it.
     m.ClearEntries();
-    TPopupButtonBase* again = AddCaptioned(m, new TSamePlaceTree(L"新しいフォルダ"), L"新しいフォルダ", 100);
+    TPopupButtonBase* again = AddCaptioned(m, new TSamePlaceTree, L"新しいフォルダ", 100);
     m.FinishLayout();
-    w->TakeFocus(false);
     m.SetHighlight(again);
+    w->TakeFocus(false);
     Press(VK_RIGHT);
     ASSERT_NE(w->ChildMenu, nullptr);
     EXPECT_EQ(w->ChildMenu->Caption(), L"新しいフォルダ") << "the old submenu took the focus instead";
