@@ -3,6 +3,7 @@
 void TStringButton::Measure() {
     fw::Canvas* canvas = GetCanvas();
     if (!canvas) {
+        captionWidth_ = 0;
         SetWidth(0);
         SetHeight(0);
         return;
