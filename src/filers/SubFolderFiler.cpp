@@ -61,12 +61,6 @@ TSubFolderFiler::TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileO
     SetIcon(fw::unique_hicon(entry.GetIcon()));
     folder_ = CopyIdList(entry.AbsoluteId());
     Refill();
-    // Escape and the other menu keys are the menu window's.
-    OnKeyDown = [this](fw::Form&, WORD& key, fw::ShiftState) {
-        if (key != VK_F5) return;
-        RequestRefresh();
-        key = 0;
-    };
     RegisterDropTarget();
 }
 
@@ -106,6 +100,16 @@ LRESULT TSubFolderFiler::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         RefillWhenIdle();
     }
     return TMenuFilerBase::WndProc(msg, wParam, lParam);
+}
+
+void TSubFolderFiler::KeyDown(WORD& key, fw::ShiftState shift) {
+    // Escape and the other menu keys are the menu window's.
+    if (key == VK_F5) {
+        RequestRefresh();
+        key = 0;
+        return;
+    }
+    TMenuFilerBase::KeyDown(key, shift);
 }
 
 void TSubFolderFiler::Activated(bool active) {

@@ -46,6 +46,8 @@ public:
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // F5 reads the folder again.
+    void KeyDown(WORD& key, fw::ShiftState shift) override;
     void Activated(bool active) override;
 
 private:

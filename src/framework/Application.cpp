@@ -6,6 +6,8 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+
 namespace fw {
 
 Application* Application::instance_ = nullptr;
@@ -91,19 +93,28 @@ void Application::HandleCurrentException() noexcept {
     } catch (const std::exception& e) {
         HandleException(e);
     } catch (...) {
-        HandleException(Exception(L"Unknown exception"));
+        HandleException(Exception(L"Unknown exception", S_OK));
     }
 }
 
 void Application::ShowException(const std::exception& e) noexcept {
     try {
         std::wstring text;
+        HRESULT code = S_OK;
         if (auto* fe = dynamic_cast<const Exception*>(&e)) {
             text = fe->Message();
+            code = fe->Code();
         } else {
             text = Utf8ToWide(e.what());
         }
         if (!text.empty() && text.back() > L'.') text += L'.';
+        // What the system says about the code, and the code itself for whoever looks it up.
+        if (FAILED(code)) {
+            wchar_t hex[16];
+            ::swprintf(hex, 16, L"0x%08lX", static_cast<unsigned long>(code));
+            const std::wstring description = ErrorDescription(code);
+            text += L"\n\n" + (description.empty() ? std::wstring() : description + L" ") + L"(" + hex + L")";
+        }
         ::MessageBoxW(Handle(), text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
     } catch (...) {
         // Out of memory while reporting: nothing more can be shown.

@@ -74,7 +74,9 @@ public:
     std::function<void(const std::exception&)> OnException;
     void HandleException(const std::exception& e) noexcept;
     void HandleCurrentException() noexcept;  // call inside a catch block
-    // The standard display: a stop box with the message (ending in a period) and the title as caption.
+    // The standard display: a stop box with the message (ending in a period), then for an fw::Exception
+    // that carries an error code the system's description of the code and the code in hexadecimal; the
+    // title is the caption.
     void ShowException(const std::exception& e) noexcept;
 
     // A message box owned by the application window.

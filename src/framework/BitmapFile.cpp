@@ -23,20 +23,9 @@ constexpr DWORD kInfoHeaderSize = 40;
 // Right after the 40-byte header's fields: inside a V2 or later header, or following a 40-byte one.
 constexpr std::size_t kMasksAt = kFileHeaderSize + kInfoHeaderSize;
 
-[[noreturn]] void Fail(const std::wstring& what, const std::wstring& path) {
-    throw Exception(what + L": " + path);
-}
-
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
-    if (text) ::LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return message;
+// A problem with the file's content carries no error code; a failed system call passes its own.
+[[noreturn]] void Fail(const std::wstring& what, const std::wstring& path, HRESULT code = S_OK) {
+    throw Exception(what + L": " + path, code);
 }
 
 // The file's bytes, all of them, or fw::Exception.
@@ -45,11 +34,13 @@ std::vector<BYTE> ReadAll(const std::wstring& path) {
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (raw == INVALID_HANDLE_VALUE) {
-        Fail(L"The bitmap file cannot be opened (" + SystemMessage(::GetLastError()) + L")", path);
+        Fail(L"The bitmap file cannot be opened", path, Exception::LastErrorCode());
     }
     unique_handle file(raw);
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) Fail(L"The size of the bitmap file cannot be read", path);
+    if (!::GetFileSizeEx(file.get(), &size)) {
+        Fail(L"The size of the bitmap file cannot be read", path, Exception::LastErrorCode());
+    }
     if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) {
         Fail(L"The bitmap file is too large (" + std::to_wstring(size.QuadPart) + L" bytes)", path);
     }
@@ -59,7 +50,7 @@ std::vector<BYTE> ReadAll(const std::wstring& path) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
         DWORD read = 0;
         if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) {
-            Fail(L"The bitmap file cannot be read (" + SystemMessage(::GetLastError()) + L")", path);
+            Fail(L"The bitmap file cannot be read", path, Exception::LastErrorCode());
         }
         if (read == 0) break;  // the file shrank while we read it
         done += read;

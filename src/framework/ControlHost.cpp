@@ -58,7 +58,7 @@ void ControlHost::Remove(GraphicControl* control) noexcept {
 }
 
 void ControlHost::RemoveAll() noexcept {
-    FreeCanvases();
+    ReleaseCanvases();
     for (GraphicControl* c : std::vector<GraphicControl*>(controls_)) c->SetParent(nullptr);
 }
 
@@ -68,7 +68,7 @@ void ControlHost::NoteCanvasInUse(GraphicControl* control) {
     }
 }
 
-void ControlHost::FreeCanvases() noexcept {
+void ControlHost::ReleaseCanvases() noexcept {
     while (!canvasesInUse_.empty()) {
         GraphicControl* c = canvasesInUse_.back();
         canvasesInUse_.pop_back();
@@ -88,7 +88,7 @@ GraphicControl* ControlHost::ControlAt(POINT p) const noexcept {
 }
 
 void ControlHost::Paint(HDC dc, const RECT& area) {
-    FreeCanvases();
+    ReleaseCanvases();
     std::exception_ptr failure;
     for (GraphicControl* c : std::vector<GraphicControl*>(controls_)) {
         if (!c->Visible()) continue;
@@ -112,7 +112,7 @@ void ControlHost::Paint(HDC dc, const RECT& area) {
 }
 
 void ControlHost::MoveAll(int dx, int dy) {
-    FreeCanvases();
+    ReleaseCanvases();
     for (GraphicControl* c : controls_) {
         c->left_ += dx;
         c->top_ += dy;

@@ -47,7 +47,8 @@ public:
     void MouseGone();
 
     void NoteCanvasInUse(GraphicControl* control);
-    void FreeCanvases() noexcept;
+    // Gives back the window contexts that the controls' canvases took outside painting.
+    void ReleaseCanvases() noexcept;
 
 private:
     void SetMouseControl(GraphicControl* control);

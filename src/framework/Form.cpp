@@ -172,7 +172,7 @@ void Form::WMDpiChanged(int dpi, const RECT* suggested) {
     const int old = dpi_;
     dpi_ = dpi;
     // Window contexts the controls' canvases still hold were taken with fonts for the old DPI.
-    controls_.FreeCanvases();
+    controls_.ReleaseCanvases();
     for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (auto* control = dynamic_cast<ChildControl*>(WindowHandler::FromHandle(child)))
             control->SetDpi(dpi);
@@ -325,6 +325,8 @@ void Form::Invalidate(const RECT* rect) {
 }
 
 void Form::Close() {
+    // DoClose may free the form: it goes when this call is done with it.
+    HandlerScope scope(this);
     if (inModalLoop_) {
         // Closing a modal form ends its loop; what happens to the form is the caller's business.
         CloseAction action = CloseAction::Hide;
@@ -343,7 +345,7 @@ void Form::Close() {
     } else if (action == CloseAction::Minimize) {
         if (Handle()) ::ShowWindow(Handle(), SW_MINIMIZE);
     } else {
-        Release();
+        Free();
     }
 }
 
@@ -419,7 +421,7 @@ void Form::PaintBackground(HDC dc, const RECT& area) {
 // Painting goes through an off-screen bitmap the size of the invalid rectangle: the background and the
 // controls land on the screen in one copy, so nothing flickers, and only what was invalid is drawn.
 void Form::Paint() {
-    controls_.FreeCanvases();
+    controls_.ReleaseCanvases();
     PaintScope paint(Handle());
     if (!paint.Dc()) return;
     const RECT area = paint.Area();

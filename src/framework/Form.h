@@ -5,11 +5,14 @@
 //   inherited WndProc (which ends in DefWindowProc); the framework's one window procedure calls it.
 // - The window is created hidden by the constructor with the creation parameters given (class name,
 //   styles); freeing the form destroys it, then the icon the form owns.
-// - Close() runs the close event; on the main form it ends the application's message loop.
-// - Release() is the deferred free: a posted message frees the form once the handlers running for it
-//   have returned, so a form can close itself from inside its own event handlers. Whatever frees a form
-//   (its owner, a manager closing all windows, a release) while one of its handlers runs only hides it: it
-//   goes when the outermost of those handlers returns.
+// - Close() runs DoClose, whose default raises the close event for an owner that listens; a derived form
+//   puts its own closing behaviour in DoClose. On the main form Close() ends the application's message
+//   loop.
+// - One lifetime rule: a form is freed with Free(), like every component. Whatever frees a form (itself,
+//   its owner, a manager closing all windows) while one of its handlers runs only hides it: it goes when
+//   the outermost of those handlers returns (see Lifetime.h). Release() is Free() from the queue.
+// - A form's own behaviour lives in its virtuals (DoClose, KeyDown, Resize, Activated, Showing); the
+//   std::function events are for owners to be told.
 // - Painting goes through an off-screen buffer: PaintBackground (the form's colour by default; a form
 //   may paint its own), then the windowless controls.
 // - Sizes in the code are pixels at 96 DPI; a form scales them by Dpi(), the DPI of its monitor. When the
@@ -93,12 +96,14 @@ public:
     // (which the system allows only while the program may take the foreground, as after its hotkey).
     void SetFocus();
     bool Focused() const noexcept;
+    // Runs DoClose and carries out the action it leaves: hide (the default), minimise, free, or nothing.
     void Close();
     // Closes the form later, from the message queue (as the close box does).
     void PostClose();
     // Removes the messages of one number that were posted to this form and wait in the queue: a burst of
     // the same request is then answered once.
     void DropQueuedMessages(UINT msg) noexcept;
+    // Free() from the queue: posts a message whose handling frees the form.
     void Release();
     void Invalidate(const RECT* rect = nullptr);
 
@@ -147,7 +152,10 @@ public:
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // The form is asked to close; `action` says what Close() does then. The default raises OnClose.
     virtual void DoClose(CloseAction& action);
+    // A key went down while the form had the focus; setting `key` to 0 marks it handled. The default
+    // raises OnKeyDown.
     virtual void KeyDown(WORD& key, ShiftState shift);
     virtual void Resize();
     virtual void Activated(bool active);
@@ -159,7 +167,7 @@ protected:
     // painting. The default fills it with the form's colour.
     virtual void PaintBackground(HDC dc, const RECT& area);
 
-    void MessageHandled() noexcept override { controls_.FreeCanvases(); }
+    void MessageHandled() noexcept override { controls_.ReleaseCanvases(); }
     void WillFreeLater() noexcept override;
 
 private:

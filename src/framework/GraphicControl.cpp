@@ -7,13 +7,13 @@ namespace fw {
 GraphicControl::GraphicControl(Component* owner) : Component(owner) {}
 
 GraphicControl::~GraphicControl() {
-    canvas_.Free();
+    canvas_.ReleaseDc();
     SetParent(nullptr);
 }
 
 void GraphicControl::SetParent(Form* parent) {
     if (parent == parent_) return;
-    canvas_.Free();
+    canvas_.ReleaseDc();
     if (parent_) {
         parent_->Controls().Remove(this);
         parent_ = nullptr;
@@ -43,7 +43,7 @@ void GraphicControl::SetBounds(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     if (moved) {
-        canvas_.Free();  // its origin moved
+        canvas_.ReleaseDc();  // its origin moved
     } else {
         canvas_.Reclip();
     }
@@ -64,7 +64,7 @@ int GraphicControl::Dpi() const noexcept {
 }
 
 void GraphicControl::ReleaseCanvas() noexcept {
-    canvas_.Free();
+    canvas_.ReleaseDc();
 }
 
 void GraphicControl::Invalidate() {
@@ -111,7 +111,7 @@ void GraphicControl::ControlCanvas::Reclip() noexcept {
     ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
 }
 
-void GraphicControl::ControlCanvas::Free() noexcept {
+void GraphicControl::ControlCanvas::ReleaseDc() noexcept {
     if (!windowDc_) return;
     SetHandle(nullptr);
     ::ReleaseDC(window_, windowDc_);

@@ -82,8 +82,9 @@ private:
     class ControlCanvas : public Canvas {
     public:
         explicit ControlCanvas(GraphicControl& control) : control_(control) {}
-        ~ControlCanvas() override { Free(); }
-        void Free() noexcept;
+        ~ControlCanvas() override { ReleaseDc(); }
+        // Gives the window context back (the canvas fetches it again when it next draws).
+        void ReleaseDc() noexcept;
         // The control's size changed: drawing stays inside its new rectangle.
         void Reclip() noexcept;
 

@@ -115,7 +115,8 @@ namespace {
 
 [[noreturn]] void NoMemoryFor(int width, int height, const std::wstring& path) {
     throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(width) + L" x " +
-                    std::to_wstring(height) + L" pixels): " + path);
+                    std::to_wstring(height) + L" pixels): " + path,
+                    E_OUTOFMEMORY);
 }
 
 std::size_t Stride(int width, int bits) noexcept {
@@ -282,6 +283,26 @@ SIZE Canvas::TextExtent(const std::wstring& text) {
     }
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size;
+}
+
+std::wstring Canvas::FitText(const std::wstring& text, int width) {
+    HDC dc = Handle();
+    if (!dc || text.empty()) return text;
+    const int length = static_cast<int>(text.size());
+    SIZE whole{};
+    if (!::GetTextExtentPoint32W(dc, text.c_str(), length, &whole) || whole.cx <= width) return text;
+    static constexpr wchar_t kEllipsis[] = L"\u2026";
+    SIZE ellipsis{};
+    ::GetTextExtentPoint32W(dc, kEllipsis, 1, &ellipsis);
+    int fit = 0;
+    if (width > ellipsis.cx &&
+        !::GetTextExtentExPointW(dc, text.c_str(), length, width - ellipsis.cx, &fit, nullptr, &whole)) {
+        fit = 0;
+    }
+    fit = std::clamp(fit, 0, length);
+    // Never half of a character that takes two units.
+    if (fit > 0 && IS_HIGH_SURROGATE(text[static_cast<size_t>(fit - 1)])) --fit;
+    return text.substr(0, static_cast<size_t>(fit)) + kEllipsis;
 }
 
 void Canvas::StretchDraw(const RECT& rect, const Bitmap& bitmap) {

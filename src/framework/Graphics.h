@@ -175,6 +175,9 @@ public:
     SIZE TextExtent(const std::wstring& text);
     int TextWidth(const std::wstring& text) { return TextExtent(text).cx; }
     int TextHeight(const std::wstring& text) { return TextExtent(text).cy; }
+    // `text` as it fits into `width` pixels in the canvas's font: whole when it fits, else as much of its
+    // start as leaves room for an ellipsis ("…"), followed by the ellipsis.
+    std::wstring FitText(const std::wstring& text, int width);
     // The whole bitmap stretched onto `rect`; a size drawn before is copied from the bitmap's scaled copy.
     void StretchDraw(const RECT& rect, const Bitmap& bitmap);
     // Image `index` of an image list as a `size` x `size` icon at (x, y): straight from the list when

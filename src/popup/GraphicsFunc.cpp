@@ -83,7 +83,8 @@ BitmapHeader MakeBitmapHeader(int width, int height, int requestedBitCount) {
     const int bitCount = HeaderBitCount(requestedBitCount);
     const DWORD colors = bitCount <= kMaxBitsWithColorTable ? (DWORD{1} << bitCount) : 0;
     const std::uint64_t imageSize = RowBytes(bitCount, width) * Magnitude(height);
-    if (imageSize > std::numeric_limits<DWORD>::max()) throw fw::Exception(L"Bitmap too large");
+    if (imageSize > std::numeric_limits<DWORD>::max())
+        throw fw::Exception(L"Bitmap too large", E_OUTOFMEMORY);
 
     BitmapHeader header(sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD));
     BITMAPINFOHEADER& h = header.Header();
@@ -105,12 +106,12 @@ void ChangeBrightness(HDC dc, const RECT& rect, int redPercent, int greenPercent
     if (width <= 0 || height <= 0) return;
     try {
         if (width > std::numeric_limits<int>::max() || height > std::numeric_limits<int>::max()) {
-            throw fw::Exception(L"Bitmap too large");
+            throw fw::Exception(L"Bitmap too large", E_OUTOFMEMORY);
         }
         ScaleRect(dc, rect, static_cast<int>(width), static_cast<int>(height), redPercent, greenPercent,
                   bluePercent);
     } catch (const fw::Exception& e) {
-        throw fw::Exception(e.Message() + L" in GraphicsFunc::ChangeBrightness");
+        throw fw::Exception(e.Message() + L" in GraphicsFunc::ChangeBrightness", e.Code());
     }
 }
 

@@ -48,7 +48,9 @@ void TIconButton::Paint() {
         }
     }
     if (ImageList) canvas->DrawImage(ImageListFor(icon), ImageIndex, iconX, Top(), icon);
-    canvas->TextRect(t, t.left, t.top, Caption());
+    // The caption's room is what Measure gave it beside the icon and the triangle.
+    const int room = Width() - textLeft - (TriangleSide != 2 ? triangle : 0);
+    DrawCaption(*canvas, t, t.left, t.top, room);
     PaintTriangle();
 }
 

@@ -1,22 +1,14 @@
 #include "popup/PopupBase.h"
 
-#include "framework/Screen.h"
 #include "popup/MenuAccessible.h"
 #include "popup/DelayCaller.h"
 
 namespace {
 
-// Pixels at 96 DPI, scaled to the window's DPI.
-constexpr int kOverlap = 5;
 // Posted by a screen reader's request for an entry's default action; wParam is the entry's index.
 constexpr UINT kDefaultAction = WM_APP + 0x120;
 // The wheel moves three lines of the usual entry height (a small icon) per notch.
 constexpr int kWheelStep = 3 * 16;
-
-int ScrollPosition(TPopupMenuBase* window) {
-    fw::FormScrollBar& bar = window->VertScrollBar();
-    return bar.IsShowing() ? bar.Position() : 0;
-}
 
 }  // namespace
 
@@ -37,7 +29,6 @@ void TPopupMenuBase::CommonSetup() {
     ButtonManager->SetParent(this);
     ButtonManager->OnHighlightChange = [this](TPopupButtonManager&) { TellHighlight(); };
     ChildMenu = nullptr;
-    OnClose = [this](fw::Form&, fw::CloseAction& action) { CloseHandler(action); };
     ParentMenu = dynamic_cast<TPopupMenuBase*>(Owner());
     OpensRight = true;
     SetAutoScroll(false);
@@ -52,12 +43,14 @@ void TPopupMenuBase::CommonSetup() {
 
 TPopupMenuBase::~TPopupMenuBase() {
     // A child or parent that outlives this window (it was running a handler) must not reach back.
-    if (ChildMenu) {
-        ChildMenu->ParentMenu = nullptr;
-        ChildMenu->Release();
-    }
+    if (ChildMenu) ChildMenu->ParentMenu = nullptr;
     if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
-    ButtonManager->Free();
+    ChildMenu = nullptr;
+    ChildEntry = nullptr;
+    // What this window owns (the open child with the cascade below it, the container and its entries)
+    // goes now, while the window is still whole for their calls back into it.
+    BeginDestroy();
+    DestroyComponents();
     ButtonManager = nullptr;
     // A screen reader may still hold the object: from now on it hears that the window is gone.
     if (accessible_) accessible_->Disconnect();
@@ -66,11 +59,11 @@ TPopupMenuBase::~TPopupMenuBase() {
 void TPopupMenuBase::WillFreeLater() noexcept {
     fw::Form::WillFreeLater();
     // The window is out of sight while a handler of it finishes; so is the cascade below it.
-    if (ChildMenu) {
-        ChildMenu->ParentMenu = nullptr;
-        ChildMenu->Release();
+    if (TPopupMenuBase* child = ChildMenu) {
+        child->ParentMenu = nullptr;
         ChildMenu = nullptr;
         ChildEntry = nullptr;
+        child->Free();
     }
     if (ParentMenu && ParentMenu->ChildMenu == this) ParentMenu->ChildMenu = nullptr;
     ParentMenu = nullptr;
@@ -255,8 +248,7 @@ bool TPopupMenuBase::ReturnToParent() {
     fw::HandlerScope hold(parent);
     // The parent takes the focus before this window goes, so the activation does not wander elsewhere.
     parent->TakeFocus(false);
-    if (parent->ButtonManager->Holds(parent->ChildEntry))
-        parent->ButtonManager->SetHighlight(parent->ChildEntry);
+    if (parent->ChildEntry) parent->ButtonManager->SetHighlight(parent->ChildEntry);
     Close();
     return true;
 }
@@ -284,7 +276,7 @@ void TPopupMenuBase::WMMove() {
 
 void TPopupMenuBase::DpiChanged(int oldDpi, int newDpi) {
     fw::Form::DpiChanged(oldDpi, newDpi);
-    const int position = ScrollPosition(this);
+    const int position = VertScrollPosition(this);
     // Laid out from the top without a scroll bar, as a fill is, then cut to the monitor again.
     VertScrollBar().SetVisible(false);
     ButtonManager->Relayout();
@@ -305,9 +297,12 @@ void TPopupMenuBase::DetachFromParent() {
     if (ParentMenu && Visible()) ParentMenu->ChildClosed(this);
 }
 
-void TPopupMenuBase::CloseHandler(fw::CloseAction&) {
+void TPopupMenuBase::DoClose(fw::CloseAction& action) {
+    fw::Form::DoClose(action);
+    if (action == fw::CloseAction::None) return;
     if (ParentMenu) ParentMenu->ChildClosed(this);
-    Release();
+    // Closed from one of its own handlers (a key, the close box): the window goes when that returns.
+    action = fw::CloseAction::Free;
 }
 
 void TPopupMenuBase::ChildClosed(TPopupMenuBase* window) {
@@ -326,9 +321,14 @@ void TPopupMenuBase::ChildClosed(TPopupMenuBase* window) {
 
 void TPopupMenuBase::CloseChild() {
     ChildEntry = nullptr;
-    if (!ChildMenu) return;
-    ChildMenu->Release();
+    TPopupMenuBase* child = ChildMenu;
+    if (!child) return;
     ChildMenu = nullptr;
+    child->Free();
+}
+
+void TPopupMenuBase::EntryLeaving(const TPopupButtonBase* entry) noexcept {
+    if (entry && entry == ChildEntry) ChildEntry = nullptr;
 }
 
 TPopupMenuBase* TPopupMenuBase::NewChild() {
@@ -363,77 +363,6 @@ TScopedMenuMessageHook::TScopedMenuMessageHook(TPopupMenuBase* window, TPopupMen
 
 TScopedMenuMessageHook::~TScopedMenuMessageHook() {
     if (window_) window_->MenuMessageHook = nullptr;
-}
-
-namespace {
-
-fw::MonitorArea MonitorOfWindow(const TPopupMenuBase* window) {
-    return fw::MonitorOf(RECT{window->Left(), window->Top(), window->Left() + window->Width(),
-                              window->Top() + window->Height()});
-}
-
-// Heights count from the monitor's top edge, as they count from the screen's top on the primary monitor.
-void FitHeightIn(TPopupMenuBase* window, const fw::MonitorArea& monitor) {
-    const RECT& work = monitor.work;
-    const int available = (work.bottom - work.top) - (window->Top() - monitor.monitor.top);
-    if (available < window->Height()) window->SetHeight(available);
-    fw::FormScrollBar& bar = window->VertScrollBar();
-    if (window->ClientHeight() >= window->ButtonManager->Height()) {
-        bar.SetVisible(false);
-        return;
-    }
-    // The scroll bar widens the window instead of narrowing the entries.
-    const int width = window->ClientWidth();
-    bar.SetRange(window->ButtonManager->Height());
-    bar.SetVisible(true);
-    window->SetClientWidth(width);
-}
-
-}  // namespace
-
-// A child stays on its parent's monitor: it never rises above that monitor's top and turns back at its
-// left and right edges.
-void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry) {
-    const fw::MonitorArea monitor = MonitorOfWindow(parent);
-    const RECT& work = monitor.work;
-    if (entry) child->SetTop(entry->Top() + parent->Top() - ScrollPosition(parent));
-    if (work.bottom < child->Top() + child->Height()) child->SetTop(work.bottom - child->Height());
-    if (child->Top() < monitor.monitor.top) child->SetTop(monitor.monitor.top);
-    FitHeightIn(child, monitor);
-    const int overlap = parent->Scale(kOverlap);
-    if (parent->OpensRight) {
-        child->SetLeft(parent->Left() + parent->Width() - overlap);
-        child->OpensRight = true;
-    } else {
-        child->SetLeft(parent->Left() - child->Width() + overlap);
-        child->OpensRight = false;
-    }
-    if (child->Left() < monitor.monitor.left) {
-        child->SetLeft(parent->Left() + parent->Width() - overlap);
-        child->OpensRight = true;
-    } else if (work.right < child->Left() + child->Width()) {
-        child->SetLeft(parent->Left() - child->Width() + overlap);
-        child->OpensRight = false;
-    }
-}
-
-void FitHeightToWorkArea(TPopupMenuBase* window) {
-    FitHeightIn(window, MonitorOfWindow(window));
-}
-
-// The monitor is the one under the window's top-left corner: the point a one-shot start was given.
-void ClampToWorkArea(TPopupMenuBase* window) {
-    const RECT work = fw::MonitorAt(POINT{window->Left(), window->Top()}).work;
-    if (window->Left() < work.left) {
-        window->SetLeft(work.left);
-    } else if (work.right < window->Left() + window->Width()) {
-        window->SetLeft(work.right - window->Width());
-    }
-    if (window->Top() < work.top) {
-        window->SetTop(work.top);
-    } else if (work.bottom < window->Top() + window->Height()) {
-        window->SetTop(work.bottom - window->Height());
-    }
 }
 
 bool MayCloseChain(TPopupMenuBase* window) {

@@ -4,7 +4,11 @@
 // button container. Each window has at most one open child (ChildMenu), placed beside it. A visible
 // child that the user moves leaves the cascade and is handed to the Adopter (the menu manager), which
 // then owns it; Escape or the close box closes a window and, through ownership, everything below it.
-// Windows are freed through the deferred release only, never inside their own handlers.
+// Windows are freed with Free(), as every component is: closing a window, closing a child, an owner's end
+// and the manager closing everything all free it, and one freed while one of its handlers runs (a key, a
+// context menu's loop) only hides and leaves the cascade, and goes when that handler returns.
+// Where windows are placed on the screen and how they are cut to it: popup/Placement.h (included here, as
+// every user of the windows places them).
 //
 // The keyboard (adopting windows): in the window with the focus, Up, Down, Home, End, Page Up and Page
 // Down move the highlight, letters find an entry by its caption, Right or Enter opens the highlighted
@@ -19,6 +23,7 @@
 #include "framework/ComPtr.h"
 #include "framework/Form.h"
 #include "framework/LiveCount.h"
+#include "popup/Placement.h"
 #include "popup/PopupButtonManager.h"
 
 #include <functional>
@@ -59,6 +64,9 @@ public:
     // Takes the keyboard focus (and the foreground); with `highlightFirst`, the first actionable entry is
     // highlighted at once.
     void TakeFocus(bool highlightFirst);
+    // An entry of this window is leaving it (removed, refilled or freed): a submenu opened from it is no
+    // longer its (another entry may later be made at the same address).
+    void EntryLeaving(const TPopupButtonBase* entry) noexcept;
     // Opens the highlighted entry's submenu and gives it the focus; false when the entry has none.
     bool OpenHighlighted();
     // Closes this submenu and gives the focus back to its parent, highlighting the entry it was opened
@@ -71,8 +79,7 @@ public:
     fw::Component* Adopter = nullptr;
     TPopupButtonManager* ButtonManager = nullptr;
     TPopupMenuBase* ChildMenu = nullptr;
-    // The entry ChildMenu was opened from; it may have left the window since, so it is looked up (Holds)
-    // before use.
+    // The entry ChildMenu was opened from, while it is in this window (null once it has left).
     TPopupButtonBase* ChildEntry = nullptr;
     TPopupMenuBase* ParentMenu = nullptr;
     bool Ready = true;
@@ -80,6 +87,8 @@ public:
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Leaves the cascade (the parent forgets this child) and frees the window once the close is done.
+    void DoClose(fw::CloseAction& action) override;
     // The OnKeyDown event first (a key it sets to 0 is done), then the menu keys.
     void KeyDown(WORD& key, fw::ShiftState shift) override;
     virtual void WMMove();
@@ -89,7 +98,6 @@ protected:
 
 private:
     void CommonSetup();
-    void CloseHandler(fw::CloseAction& action);
     void DoDefaultAction(int index);
     // Raises the focus event for the highlighted entry, as screen readers expect.
     void TellHighlight() const noexcept;
@@ -122,14 +130,6 @@ private:
     fw::HandlerScope hold_;
 };
 
-// Places `child` beside `parent`, level with `entry` when one is given, inside the work area of the
-// parent's monitor.
-void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase* entry);
-// Cuts a window to the height of its monitor's work area and gives it a scroll bar when its entries do
-// not fit.
-void FitHeightToWorkArea(TPopupMenuBase* window);
-// Moves a window into the work area of the monitor under its top-left corner.
-void ClampToWorkArea(TPopupMenuBase* window);
 // Whether the window and the open windows below it may be closed automatically now.
 bool MayCloseChain(TPopupMenuBase* window);
 

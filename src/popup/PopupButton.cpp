@@ -28,7 +28,7 @@ void TPopupButton::Paint() {
         canvas->GetPen().SetColor(HotColor);
         canvas->FillRect(r);
         canvas->GetFont().SetColor(fw::clWhite);
-        canvas->TextRect(t, t.left, t.top, Caption());
+        DrawCaption(*canvas, t, t.left, t.top, Width());
     } else {
         canvas->GetPen().SetColor(ContainerColor());
         if (!hasFace) {
@@ -36,7 +36,7 @@ void TPopupButton::Paint() {
             canvas->FillRect(r);
         }
         canvas->GetBrush().SetStyle(fw::BrushStyle::Clear);
-        canvas->TextRect(t, t.left, t.top, Caption());
+        DrawCaption(*canvas, t, t.left, t.top, Width());
         canvas->GetBrush().SetColor(ContainerColor());
     }
     PaintTriangle();

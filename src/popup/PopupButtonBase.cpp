@@ -89,7 +89,19 @@ TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
 }
 
 TPopupButtonBase::~TPopupButtonBase() {
+    TellWindowLeaving();
     if (container_) container_->EntryGone(this);
+}
+
+void TPopupButtonBase::WillFreeLater() noexcept {
+    fw::DeferredDelete::WillFreeLater();
+    TellWindowLeaving();
+}
+
+void TPopupButtonBase::TellWindowLeaving() noexcept {
+    // The container's owner is its window while both live, and null once the window is going.
+    if (!container_) return;
+    if (auto* window = dynamic_cast<TPopupMenuBase*>(container_->Owner())) window->EntryLeaving(this);
 }
 
 void TPopupButtonBase::Attach(TPopupButtonManager* container) {

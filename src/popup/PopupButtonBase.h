@@ -111,8 +111,12 @@ protected:
     }
     // Cancels a pending hover of this entry (for entries whose MouseLeave does not call the base one).
     void StopHover() { tracker_.Stop(); }
+    // Freed while one of its handlers runs: it has left its container.
+    void WillFreeLater() noexcept override;
 
 private:
+    // Tells the entry's window that the entry leaves it.
+    void TellWindowLeaving() noexcept;
     friend class TPopupButtonManager;
     fw::SharedInstance<fw::Bitmap>::Use face_;  // keeps the face bitmap while this entry lives
     TDelayCaller tracker_;

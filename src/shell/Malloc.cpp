@@ -9,9 +9,10 @@ constinit fw::SharedInstance<TMalloc> g_shared;  // holds no use itself
 }  // namespace
 
 TMalloc::TMalloc() {
-    if (FAILED(::SHGetMalloc(malloc_.put())) || !malloc_) {
+    const HRESULT hr = ::SHGetMalloc(malloc_.put());
+    if (FAILED(hr) || !malloc_) {
         malloc_.reset();
-        throw fw::Exception(L"Cannot get IMalloc");
+        throw fw::Exception(L"Cannot get IMalloc", FAILED(hr) ? hr : E_NOINTERFACE);
     }
 }
 

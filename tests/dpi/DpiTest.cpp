@@ -89,6 +89,14 @@ int Overlap(const TPopupMenuBase& parent, const TPopupMenuBase& child) {
                             : child.Left() + child.Width() - parent.Left();
 }
 
+// Room for the settings beside the top menu at every DPI (on 1280 pixels at 192 DPI they go over it).
+fw::ScopedMonitorLayout WideScreen() {
+    const RECT work = fw::WorkArea();
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    return fw::ScopedMonitorLayout(
+        {{RECT{0, 0, 4096, height}, RECT{work.left, work.top, 4096, work.bottom}}});
+}
+
 template <class T>
 T* EntryOf(TPopupButtonManager& m, const std::wstring& caption) {
     for (TPopupButtonBase* e : m) {
@@ -197,6 +205,7 @@ TEST_F(AtDpi, MenuEntriesSeparatorsIconsAndTextScaleAndStaySharp) {
 }
 
 TEST_F(AtDpi, TheTriangleTheOverlapAndTheSettingsFieldsScale) {
+    const auto wide = WideScreen();
     TTopMenuCommands commands;
     commands.FillSettings = FillSettingsMenu;
     auto* menu = new TTopMenuFiler(menus.get(), true, menus.get(), commands);
@@ -271,6 +280,7 @@ TEST(AboutBoxAtDpi, ItsClientAreaBoundsAndCaptionsScaleAndFollowADpiChange) {
 }
 
 TEST_F(AtDpi, MenusMovedToAnotherDpiLayThemselvesOutAgain) {
+    const auto wide = WideScreen();
     // Upwards: Wine keeps the frames of the prefix's DPI, whose least width a window at a lower DPI may
     // not reach (on Windows the frame follows the window's DPI).
     const int to = dpi + 48;

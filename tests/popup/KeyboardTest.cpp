@@ -122,6 +122,40 @@ TEST_F(Keyboard, RightOrEnterOpensTheSubmenuAndLeftOrEscapeComeBackWhileTheMouse
     EXPECT_EQ(clicks, 1);
 }
 
+// A submenu entry always made at the same address, as a heap may give a freed entry's place to the next.
+class TSamePlaceTree : public TTreeButton {
+public:
+    TSamePlaceTree()
+        : TTreeButton([](TPopupButtonManager& c) { AddCaptioned(c, new TPopupButton, L"中"); }) {}
+    static void* operator new(std::size_t) {
+        static_assert(sizeof(TSamePlaceTree) <= 4096);
+        alignas(16) static unsigned char place[4096];
+        return place;
+    }
+    static void operator delete(void*) noexcept {}
+};
+
+TEST_F(Keyboard, AfterARefillRightOpensTheHighlightedEntryAlsoWhereTheOldSubmenusEntryWas) {
+    TPopupMenuBase* w = Menu({L"先頭"});
+    TPopupButtonManager& m = *w->ButtonManager;
+    AddCaptioned(m, new TSamePlaceTree, L"古いフォルダ", 100);
+    m.FinishLayout();
+    Press(VK_END);
+    Press(VK_RIGHT);
+    ASSERT_NE(w->ChildMenu, nullptr);
+    // Filled anew (F5, a change on disk) while the submenu stays open: another folder is made where the
+    // old entry was, and the user opens it.
+    m.ClearEntries();
+    TPopupButtonBase* again = AddCaptioned(m, new TSamePlaceTree, L"新しいフォルダ", 100);
+    m.FinishLayout();
+    m.SetHighlight(again);
+    w->TakeFocus(false);
+    Press(VK_RIGHT);
+    ASSERT_NE(w->ChildMenu, nullptr);
+    EXPECT_EQ(w->ChildMenu->Caption(), L"新しいフォルダ") << "the old submenu took the focus instead";
+    EXPECT_TRUE(w->ChildMenu->Focused());
+}
+
 TEST_F(Keyboard, TypedLettersFindEntriesByTheirCaptionsAndAPauseStartsAfresh) {
     TPopupMenuBase* w = Menu({L"apple", L"Banana", L"blueberry", L"ＢＩＧ", L"さくら", L"スイカ"});
     Press('B');

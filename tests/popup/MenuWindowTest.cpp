@@ -2,12 +2,14 @@
 // submenu leaves the cascade, and what the manager answers about the open menus.
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
+#include "popup/PopupTestUtil.h"
 #include "popup/TreeButton.h"
 #include "support/Input.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <type_traits>
 
@@ -126,6 +128,51 @@ TEST_F(MenuWindow, TallWindowIsCutToTheWorkAreaAndScrollsWithoutNarrowingItsEntr
     // The bar keeps the position inside the range.
     child->VertScrollBar().SetPosition(1 << 20);
     EXPECT_EQ(child->VertScrollBar().Position(), contentHeight - child->ClientHeight());
+}
+
+TEST_F(MenuWindow, AWindowWiderThanTheScreenIsCutToItWithItsCaptionEllipsizedAndItsSubmenusStayOnIt) {
+    qbtest::MoveMouseTo(POINT{5, 5});
+    const auto onScreen = [this](TPopupMenuBase* w) {
+        return w->Left() >= work.left && w->Left() + w->Width() <= work.right;
+    };
+    // The longest name a file may have: 255 characters, far wider than the screen.
+    const std::wstring name(255, L'川');
+    TPopupMenuBase* top = NewTop(100, 100, 3);
+    TPopupMenuBase* wide = top->OpenChildFor(top->ButtonManager->Entries(0), [&](TPopupButtonManager& m) {
+        AddButtons(m, 2, L"子");
+        AddButtons(m, 1, name);
+    });
+    EXPECT_TRUE(onScreen(wide)) << wide->Left() << " + " << wide->Width();
+    TPopupButtonBase* named = wide->ButtonManager->Entries(2);
+    EXPECT_EQ(named->Left() + named->Width(), wide->ClientWidth());
+
+    // The caption ends in an ellipsis (small dots of ink), not in a character cut through (a stroke of 川
+    // from top to bottom).
+    ::UpdateWindow(wide->Handle());
+    qbtest::PumpFor(50ms);
+    const RECT r = popuptest::ScreenRect(named);
+    const popuptest::ScreenGrab grab(r);
+    const popuptest::Rgb face = popuptest::SysRgb(COLOR_BTNFACE);
+    const auto ink = [face](popuptest::Rgb c) {
+        return std::abs(c.r - face.r) + std::abs(c.g - face.g) + std::abs(c.b - face.b) > 90;
+    };
+    LONG inkRight = r.right - 1;
+    while (inkRight > r.left && grab.Count(RECT{inkRight, r.top, inkRight + 1, r.bottom}, ink) == 0)
+        --inkRight;
+    ASSERT_GT(inkRight, (r.left + r.right) / 2);
+    EXPECT_LT(grab.Count(RECT{inkRight - 3, r.top, inkRight + 1, r.bottom}, ink), named->Height() / 3)
+        << "the caption is cut through a character";
+
+    // Its submenus fit on neither side: they are pulled onto the screen, over their parent.
+    TPopupMenuBase* below = wide->OpenChildFor(wide->ButtonManager->Entries(1), Buttons(3));
+    EXPECT_TRUE(onScreen(below));
+    EXPECT_TRUE(onScreen(below->OpenChildFor(below->ButtonManager->Entries(0), Buttons(2))));
+
+    // Started at a point, as a one-shot window is, it is cut and pulled in the same way.
+    TPopupMenuBase* oneShot = NewTop(300, 200, 0);
+    AddButtons(*oneShot->ButtonManager, 1, name);
+    ClampToWorkArea(oneShot);
+    EXPECT_TRUE(onScreen(oneShot)) << oneShot->Left() << " + " << oneShot->Width();
 }
 
 TEST_F(MenuWindow, MovedSubmenuLeavesTheCascadeAndOutlivesItsParent) {

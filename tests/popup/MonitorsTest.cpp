@@ -89,6 +89,17 @@ TEST_F(Monitors, ATallSubmenuIsCutToItsOwnMonitorAndMayRiseToItsTop) {
     EXPECT_EQ(homeChild->Height(), 994);
 }
 
+TEST_F(Monitors, AWideSubmenuIsCutToTheWidthOfItsOwnMonitor) {
+    // Wider than the right-hand monitor (1024 pixels), narrower than the primary one (1280).
+    const auto wide = Entries(1, std::wstring(90, L'幅'));
+    TPopupMenuBase* home = Top(100, 100, 4);
+    ASSERT_GT(home->OpenChildFor(home->ButtonManager->Entries(0), wide)->Width(), 1024);
+    TPopupMenuBase* top = Top(2000, 100, 4);
+    TPopupMenuBase* child = top->OpenChildFor(top->ButtonManager->Entries(0), wide);
+    EXPECT_EQ(child->Width(), 1024);
+    EXPECT_EQ(child->Left(), 1280);
+}
+
 TEST_F(Monitors, AWindowIsPulledIntoTheWorkAreaOfTheMonitorUnderItsCorner) {
     TPopupMenuBase* w = Top(2290, 530, 5);
     ClampToWorkArea(w);
