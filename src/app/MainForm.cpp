@@ -56,6 +56,8 @@ void PlaceInWorkArea(TPopupMenuBase* menu, long long x, long long y, POINT curso
     const RECT work = fw::MonitorAt(cursor).work;
     menu->SetLeft(KeepInside(x, menu->Width(), work.left, work.right));
     menu->SetTop(KeepInside(y, menu->Height(), work.top, work.bottom));
+    // A menu wider than that monitor (a desktop folder with a very long name) is cut to its width.
+    ClampToWorkArea(menu);
 }
 
 }  // namespace
@@ -182,7 +184,7 @@ void TMainForm::OpenOneShotMenu() {
 
 void TMainForm::FormDestroy() {
     if (fw::Application* app = fw::App()) app->OnDeactivate = nullptr;
-    ::KillTimer(Handle(), kForegroundTimer);
+    StopFollowingForeground();
     if (MenuManager) {
         MenuManager->Free();
         MenuManager = nullptr;
@@ -199,7 +201,7 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam != kForegroundTimer) break;
-            FollowForeground();
+            if (followingForeground_) FollowForeground();
             return 0;
         default:
             break;
@@ -244,8 +246,39 @@ void TMainForm::FollowForeground() {
     const bool active = app && app->Active();
     // Between two windows nothing is in front for a moment: that decides nothing yet.
     if (!active && (!::GetForegroundWindow() || ForegroundIsOurs())) return;
-    ::KillTimer(Handle(), kForegroundTimer);
+    StopFollowingForeground();
     if (!active) AppDeactivate();
+}
+
+namespace {
+// The one main form that follows the foreground window (the event callback carries no context).
+TMainForm* g_foregroundFollower = nullptr;
+}  // namespace
+
+void TMainForm::StartFollowingForeground() {
+    if (followingForeground_) return;
+    followingForeground_ = true;
+    g_foregroundFollower = this;
+    ::SetTimer(Handle(), kForegroundTimer, kForegroundInterval, nullptr);
+    // Out of context: the callback comes through this thread's message loop, and only for windows of
+    // other programs.
+    foregroundHook_.reset(::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                            &TMainForm::ForegroundChanged, 0, 0,
+                                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
+}
+
+void TMainForm::StopFollowingForeground() {
+    if (!followingForeground_) return;
+    followingForeground_ = false;
+    if (g_foregroundFollower == this) g_foregroundFollower = nullptr;
+    ::KillTimer(Handle(), kForegroundTimer);
+    foregroundHook_.reset();
+}
+
+void CALLBACK TMainForm::ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept {
+    // Looked at from the queue, not inside the system's call: closing menus here could free what a
+    // running handler still uses.
+    if (TMainForm* form = g_foregroundFollower) ::PostMessageW(form->Handle(), WM_TIMER, kForegroundTimer, 0);
 }
 
 void TMainForm::AppDeactivate() {
@@ -256,7 +289,7 @@ void TMainForm::AppDeactivate() {
         // has the activation: this thread hears nothing when the user goes on from there to another
         // program (and not every system reports it as an event), so the foreground window is looked at
         // until it is ours again or another program's.
-        if (!(app && app->Active())) ::SetTimer(Handle(), kForegroundTimer, kForegroundInterval, nullptr);
+        if (!(app && app->Active())) StartFollowingForeground();
         return;
     }
     if (CommandLineParser && CommandLineParser->HasOption()) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "framework/Form.h"
+#include "framework/UniqueAny.h"
 
 class TPopupMenuManager;
 class TPopupMenuBase;
@@ -53,7 +54,16 @@ private:
     void AppDeactivate();
     // While a window of ours on another thread is in front: whether the user has gone on to another program.
     void FollowForeground();
+    void StartFollowingForeground();
+    void StopFollowingForeground();
+    // The system says another program's window came to the front.
+    static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
+                                          LONG child, DWORD thread, DWORD time) noexcept;
 
     static constexpr UINT_PTR kForegroundTimer = 1;
     static constexpr UINT kForegroundInterval = 200;
+    // Where the system reports it, a change of the foreground window to another program is heard at once;
+    // the timer looks for it where the system does not (Wine reports no such event).
+    fw::unique_hwineventhook foregroundHook_;
+    bool followingForeground_ = false;
 };

@@ -82,6 +82,9 @@ inline void CloseChangeNotification(HANDLE h) noexcept {
 inline void FinishDrop(HDROP h) noexcept {
     ::DragFinish(h);
 }
+inline void UnhookEvent(HWINEVENTHOOK h) noexcept {
+    ::UnhookWinEvent(h);
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, &detail::CloseKey>;
@@ -101,6 +104,7 @@ using unique_event = unique_any<HANDLE, &detail::CloseHandle>;
 using unique_mutex = unique_any<HANDLE, &detail::CloseHandle>;
 // The file list of a WM_DROPFILES message; DragFinish frees it. (A data object's CF_HDROP medium goes back
 // with ReleaseStgMedium instead.)
+using unique_hwineventhook = unique_any<HWINEVENTHOOK, &detail::UnhookEvent>;
 using unique_hdrop = unique_any<HDROP, &detail::FinishDrop>;
 
 }  // namespace fw
