@@ -37,7 +37,7 @@ void LoadButtonFace(const std::wstring& path) {
     }
 }
 
-TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
+TPopupButtonBase::TPopupButtonBase() : fw::Component(nullptr), face_(g_buttonFace.Acquire()) {
     tracker_.Action = [this] {
         // The timer calls in from outside any window message: hold the window, the container and the
         // entry, as the mouse routing does, so the hover may free any of them.
@@ -48,8 +48,10 @@ TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
     tracker_.Interval = DataConserver ? DataConserver->DelayTime : 200;
 }
 
-TPopupButtonBase::~TPopupButtonBase() {
-    if (container_) container_->EntryGone(this);
+TPopupButtonBase::~TPopupButtonBase() = default;
+
+void TPopupButtonBase::CaptionChanged() noexcept {
+    if (container_) container_->CaptionChanged();
 }
 
 void TPopupButtonBase::Attach(TPopupButtonManager* container) {

@@ -15,6 +15,7 @@ void TStringButton::Measure() {
 
 void TStringButton::SetCaption(const std::wstring& text) {
     caption_ = text;
+    CaptionChanged();
     Measure();
 }
 
