@@ -24,7 +24,7 @@ public:
     explicit TMenuAccessible(TPopupMenuBase& window) noexcept : window_(&window) {}
 
     void Disconnect() noexcept { window_ = nullptr; }
-    // The child id of an entry (1-based), or CHILDID_SELF for none.
+    // The child id of a live entry (1-based, its place in the window), or CHILDID_SELF for none.
     long ChildIdOf(const TPopupButtonBase* entry) const noexcept;
 
     // IDispatch: not offered (clients use the IAccessible methods).
