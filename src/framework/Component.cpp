@@ -1,6 +1,8 @@
 #include "framework/Component.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace fw {
 
@@ -11,11 +13,24 @@ Component::Component(Component* owner) {
 Component::~Component() {
     destroying_ = true;
     DestroyComponents();
+    for (Component* left : std::exchange(leaving_, {})) {
+        left->formerOwner_ = nullptr;
+        left->OwnerGone();
+    }
     if (owner_) owner_->RemoveComponent(this);
+    if (formerOwner_) std::erase(formerOwner_->leaving_, this);
 }
 
 void Component::WillFreeLater() noexcept {
-    if (owner_) owner_->RemoveComponent(this);
+    if (Component* owner = owner_) {
+        owner->RemoveComponent(this);
+        owner->KeepLeaving(this);
+    }
+}
+
+void Component::KeepLeaving(Component* component) {
+    component->formerOwner_ = this;
+    leaving_.push_back(component);
 }
 
 void Component::InsertComponent(Component* component) {
@@ -26,9 +41,11 @@ void Component::InsertComponent(Component* component) {
 }
 
 void Component::RemoveComponent(Component* component) {
-    auto it = std::find(components_.begin(), components_.end(), component);
-    if (it == components_.end()) return;
-    components_.erase(it);
+    // Components mostly go in the reverse order of their coming (an owner's end, a container's entries
+    // refilled), so the search starts at the back: each of thousands of entries is found at once.
+    const auto it = std::find(components_.rbegin(), components_.rend(), component);
+    if (it == components_.rend()) return;
+    components_.erase(std::next(it).base());
     component->owner_ = nullptr;
 }
 
@@ -37,6 +54,8 @@ void Component::DestroyComponents() {
         Component* last = components_.back();
         components_.pop_back();
         last->owner_ = nullptr;
+        // One still running a handler outlives this loop: it hears when this component goes.
+        if (last->HandlerDepth() > 0) KeepLeaving(last);
         last->Free();
     }
 }

@@ -1,5 +1,6 @@
 #include "popup/MenuAccessible.h"
 
+#include "framework/HResult.h"
 #include "popup/PopupBase.h"
 #include "popup/SeparateBar.h"
 #include "popup/StringButton.h"
@@ -59,28 +60,18 @@ HWND TMenuAccessible::WindowHandle() const noexcept {
 }
 
 long TMenuAccessible::ChildIdOf(const TPopupButtonBase* entry) const noexcept {
-    if (!window_ || !entry || !window_->ButtonManager) return CHILDID_SELF;
-    const TPopupButtonManager& entries = *window_->ButtonManager;
-    for (int i = 0; i < entries.EntryCount(); ++i) {
-        if (entries.Entries(i) == entry) return i + 1;
-    }
-    return CHILDID_SELF;
+    if (!window_ || !window_->ButtonManager) return CHILDID_SELF;
+    const int index = window_->ButtonManager->IndexOf(entry);
+    return index >= 0 ? index + 1 : CHILDID_SELF;
 }
 
-TPopupButtonBase* TMenuAccessible::Entry(const VARIANT& child, HRESULT& status) const noexcept {
-    status = S_OK;
-    if (!window_ || !window_->ButtonManager) {
-        status = RPC_E_DISCONNECTED;
-        return nullptr;
-    }
-    if (child.vt != VT_I4) {
-        status = E_INVALIDARG;
-        return nullptr;
-    }
-    if (child.lVal == CHILDID_SELF) return nullptr;
-    TPopupButtonBase* entry = window_->ButtonManager->Entries(child.lVal - 1);
-    if (!entry) status = E_INVALIDARG;
-    return entry;
+HRESULT TMenuAccessible::Entry(const VARIANT& child, TPopupButtonBase** entry) const noexcept {
+    *entry = nullptr;
+    if (!window_ || !window_->ButtonManager) return RPC_E_DISCONNECTED;
+    if (child.vt != VT_I4) return E_INVALIDARG;
+    if (child.lVal == CHILDID_SELF) return S_OK;
+    *entry = window_->ButtonManager->Entries(child.lVal - 1);
+    return *entry ? S_OK : E_INVALIDARG;
 }
 
 HWND TMenuAccessible::ControlOf(const TPopupButtonBase& entry) const noexcept {
@@ -146,9 +137,8 @@ STDMETHODIMP TMenuAccessible::get_accChildCount(long* count) noexcept {
 STDMETHODIMP TMenuAccessible::get_accChild(VARIANT child, IDispatch** object) noexcept {
     if (!object) return E_POINTER;
     *object = nullptr;
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     if (!entry) return E_INVALIDARG;
     if (HWND control = ControlOf(*entry)) {
         if (SUCCEEDED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IDispatch,
@@ -164,9 +154,8 @@ STDMETHODIMP TMenuAccessible::get_accChild(VARIANT child, IDispatch** object) no
 STDMETHODIMP TMenuAccessible::get_accName(VARIANT child, BSTR* name) noexcept {
     if (!name) return E_POINTER;
     *name = nullptr;
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     try {
         return ToBstr(entry ? entry->SpokenName() : TextOf(WindowHandle()), name);
     } catch (...) {
@@ -177,9 +166,8 @@ STDMETHODIMP TMenuAccessible::get_accName(VARIANT child, BSTR* name) noexcept {
 STDMETHODIMP TMenuAccessible::get_accValue(VARIANT child, BSTR* value) noexcept {
     if (!value) return E_POINTER;
     *value = nullptr;
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     HWND control = entry ? ControlOf(*entry) : nullptr;
     if (!control || IsCheckBox(control)) return S_FALSE;
     try {
@@ -197,9 +185,8 @@ STDMETHODIMP TMenuAccessible::get_accDescription(VARIANT, BSTR* description) noe
 STDMETHODIMP TMenuAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept {
     if (!role) return E_POINTER;
     ::VariantInit(role);
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     role->vt = VT_I4;
     if (!entry) {
         role->lVal = ROLE_SYSTEM_MENUPOPUP;
@@ -218,9 +205,8 @@ STDMETHODIMP TMenuAccessible::get_accRole(VARIANT child, VARIANT* role) noexcept
 STDMETHODIMP TMenuAccessible::get_accState(VARIANT child, VARIANT* state) noexcept {
     if (!state) return E_POINTER;
     ::VariantInit(state);
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     HWND window = WindowHandle();
     long bits = 0;
     if (!::IsWindowVisible(window)) bits |= STATE_SYSTEM_INVISIBLE;
@@ -293,9 +279,8 @@ STDMETHODIMP TMenuAccessible::get_accSelection(VARIANT* children) noexcept {
 STDMETHODIMP TMenuAccessible::get_accDefaultAction(VARIANT child, BSTR* action) noexcept {
     if (!action) return E_POINTER;
     *action = nullptr;
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     if (!entry || IsSeparator(*entry) || IsLabel(*entry) || ControlOf(*entry)) return S_FALSE;
     return ToBstr(entry->HasSubmenu() ? kOpen : kRun, action);
 }
@@ -308,9 +293,8 @@ STDMETHODIMP TMenuAccessible::accLocation(long* left, long* top, long* width, lo
                                           VARIANT child) noexcept {
     if (!left || !top || !width || !height) return E_POINTER;
     *left = *top = *width = *height = 0;
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     RECT r{};
     if (entry) {
         r = EntryOnScreen(*entry);
@@ -327,9 +311,8 @@ STDMETHODIMP TMenuAccessible::accLocation(long* left, long* top, long* width, lo
 STDMETHODIMP TMenuAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) noexcept {
     if (!end) return E_POINTER;
     ::VariantInit(end);
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(start, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(start, &entry));
     const long count = window_->ButtonManager->EntryCount();
     long id = 0;
     if (!entry) {
@@ -363,9 +346,8 @@ STDMETHODIMP TMenuAccessible::accHitTest(long x, long y, VARIANT* child) noexcep
 }
 
 STDMETHODIMP TMenuAccessible::accDoDefaultAction(VARIANT child) noexcept {
-    HRESULT status = S_OK;
-    TPopupButtonBase* entry = Entry(child, status);
-    if (FAILED(status)) return status;
+    TPopupButtonBase* entry = nullptr;
+    RETURN_IF_FAILED(Entry(child, &entry));
     if (!entry || IsSeparator(*entry) || IsLabel(*entry)) return DISP_E_MEMBERNOTFOUND;
     // Carried out from the window's queue like a click, never inside the caller's call.
     return window_->PostDefaultAction(child.lVal - 1) ? S_OK : E_FAIL;

@@ -24,7 +24,7 @@ public:
     explicit TMenuAccessible(TPopupMenuBase& window) noexcept : window_(&window) {}
 
     void Disconnect() noexcept { window_ = nullptr; }
-    // The child id of an entry (1-based), or CHILDID_SELF for none.
+    // The child id of a live entry (1-based, its place in the window), or CHILDID_SELF for none.
     long ChildIdOf(const TPopupButtonBase* entry) const noexcept;
 
     // IDispatch: not offered (clients use the IAccessible methods).
@@ -61,10 +61,9 @@ public:
 private:
     ~TMenuAccessible() override = default;  // only the last Release ends it
 
-    // The entry a child id names; null for the window itself or an id out of range. `status` says which
-    // (S_OK for an entry or the window, E_INVALIDARG for a bad id, RPC_E_DISCONNECTED when the window
-    // has gone).
-    TPopupButtonBase* Entry(const VARIANT& child, HRESULT& status) const noexcept;
+    // The entry a child id names: S_OK with the entry, or with null for the window itself; E_INVALIDARG for
+    // an id out of range, RPC_E_DISCONNECTED when the window has gone.
+    HRESULT Entry(const VARIANT& child, TPopupButtonBase** entry) const noexcept;
     // The real control inside an entry's row, if it holds one.
     HWND ControlOf(const TPopupButtonBase& entry) const noexcept;
     HWND WindowHandle() const noexcept;

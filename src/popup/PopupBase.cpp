@@ -127,11 +127,8 @@ LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TPopupMenuBase::TellHighlight() const noexcept {
     // Screen readers follow the highlight of the window that has the keyboard focus.
     if (!Handle() || ::GetFocus() != Handle() || !ButtonManager) return;
-    const TPopupButtonBase* hot = ButtonManager->HotEntry();
-    for (int i = 0; hot && i < ButtonManager->EntryCount(); ++i) {
-        if (ButtonManager->Entries(i) == hot)
-            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, i + 1);
-    }
+    const int index = ButtonManager->IndexOf(ButtonManager->HotEntry());
+    if (index >= 0) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, index + 1);
 }
 
 IAccessible* TPopupMenuBase::Accessible() {

@@ -77,7 +77,7 @@ void LoadButtonFace(const std::wstring& path) {
     if (!last.picture.Empty()) *face = last.picture;
 }
 
-TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
+TPopupButtonBase::TPopupButtonBase() : fw::Component(nullptr), face_(g_buttonFace.Acquire()) {
     tracker_.Action = [this] {
         // The timer calls in from outside any window message: hold the window, the container and the
         // entry, as the mouse routing does, so the hover may free any of them.
@@ -90,11 +90,14 @@ TPopupButtonBase::TPopupButtonBase() : face_(g_buttonFace.Acquire()) {
 
 TPopupButtonBase::~TPopupButtonBase() {
     TellWindowLeaving();
-    if (container_) container_->EntryGone(this);
+}
+
+void TPopupButtonBase::CaptionChanged() noexcept {
+    if (container_) container_->CaptionChanged();
 }
 
 void TPopupButtonBase::WillFreeLater() noexcept {
-    fw::DeferredDelete::WillFreeLater();
+    fw::Component::WillFreeLater();
     TellWindowLeaving();
 }
 

@@ -7,14 +7,15 @@
 // on them share one TPopupButtonBase and one TStringButton), so an entry may be, say, an icon button and
 // an editable caption at once.
 //
-// An entry is freed by its container (removal, refill, the container's end) with Free(): an entry whose
-// handler is still running, for example inside the nested loop of a context menu, stays alive until that
-// handler returns, but is out of the container and gets no more input.
+// An entry is a component of its container, freed by it (removal, refill, the container's end) with
+// Free(): an entry whose handler is still running, for example inside the nested loop of a context menu,
+// stays alive until that handler returns, but is out of the container and gets no more input; should the
+// container go meanwhile, the entry forgets it.
 #pragma once
 
+#include "framework/Component.h"
 #include "framework/Graphics.h"
 #include "framework/GraphicControl.h"
-#include "framework/Lifetime.h"
 #include "framework/LiveCount.h"
 #include "framework/SharedInstance.h"
 #include "framework/ShiftState.h"
@@ -26,7 +27,7 @@
 class TPopupButtonManager;
 class TPopupMenuBase;
 
-class TPopupButtonBase : public fw::DeferredDelete, public fw::LiveCount<TPopupButtonBase> {
+class TPopupButtonBase : public fw::Component, public fw::LiveCount<TPopupButtonBase> {
 public:
     TPopupButtonBase();
     ~TPopupButtonBase() override;
@@ -104,11 +105,13 @@ public:
 
 protected:
     fw::Color ContainerColor() const noexcept;
-    // Forgets the container (which is going while this entry's handler still runs).
-    void Detach() noexcept {
+    // The container went while this entry's handler still runs: the entry forgets it.
+    void OwnerGone() noexcept override {
         container_ = nullptr;
         canvas_ = nullptr;
     }
+    // The caption changed (for the container's type-ahead).
+    void CaptionChanged() noexcept;
     // Cancels a pending hover of this entry (for entries whose MouseLeave does not call the base one).
     void StopHover() { tracker_.Stop(); }
     // Freed while one of its handlers runs: it has left its container.
@@ -122,6 +125,7 @@ private:
     TDelayCaller tracker_;
     fw::Canvas* canvas_ = nullptr;
     TPopupButtonManager* container_ = nullptr;
+    int index_ = -1;  // the place in the container's list, kept by the container
     int left_ = 0;
     int top_ = 0;
     int width_ = 0;

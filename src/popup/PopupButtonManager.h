@@ -1,10 +1,17 @@
 // The windowless container inside each menu window: it keeps the menu's entries in display order, lays
 // them out in columns, sizes itself and its window to fit, paints them and routes the mouse to them.
-// It owns its entries: removing an entry or freeing the container frees the entry.
+// It owns its entries (they are its components): removing an entry or freeing the container frees the
+// entry. Its jobs live in files of their own:
+//   PopupButtonManager.cpp           owning the entries: adding, removing, refilling; close refusals
+//   PopupButtonManagerLayout.cpp     columns and the window's size (the arithmetic: ColumnLayout)
+//   PopupButtonManagerPaint.cpp      which entry is at a point, and painting
+//   PopupButtonManagerMouse.cpp      the mouse routed to the entries
+//   PopupButtonManagerKeys.cpp       the highlight, the keys that move it, type-ahead (TypeAheadIndex)
 //
 // Every call into an entry holds the entry (the container itself is held by the form that routes the
 // mouse to it), so an entry's handler may refill or empty the container, freeing that very entry: the
-// entry then leaves the list at once and goes when its handler returns.
+// entry then leaves the list at once and goes when its handler returns (a container that goes first tells
+// it so, through fw::Component).
 //
 // The highlight: the hot entry is the one entry drawn highlighted, whether the mouse or a key put it there
 // (HotEntry; OnHighlightChange tells when it moves). A key moves it over the actionable entries only and
@@ -15,15 +22,19 @@
 // Big folders: a fill sizes the window once (FinishLayout, or FitOwnerWindow for a fill that ends
 // without a layout), not once per entry; after the layout, hit tests and painting find the entries by
 // position (binary search within each column), so their cost follows what is visible, not the count.
+// Every entry knows its place in the list, so a key costs the same in a window of a hundred thousand
+// entries as in one of ten.
 #pragma once
 
 #include "framework/GraphicControl.h"
 #include "framework/Lifetime.h"
+#include "popup/ColumnLayout.h"
 #include "popup/PopupButtonBase.h"
-#include "shell/Chain.h"
+#include "popup/TypeAheadIndex.h"
 
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class TPopupMenuBase;
@@ -46,23 +57,28 @@ public:
     void ClearEntries();
     void RemoveEntryAt(int index);
     void RemoveEntry(TPopupButtonBase* entry);
-    void SetCloseAllowed(bool allowed) noexcept { CloseAllowed = allowed; }
+    // Refuses (false) automatic closing of the menu chain for one more step, or ends (true) one refusal:
+    // closing is allowed again when every refusal has ended, so a step inside another does not end the
+    // outer one's. TCloseRefusal does both for a scope.
+    void SetCloseAllowed(bool allowed) noexcept;
     TPopupButtonBase* EntryAt(int x, int y) const;
 
-    int EntryCount() const noexcept { return entries_.Count(); }
-    TPopupButtonBase* Entries(int index) const noexcept { return entries_.Items(index); }
-    TPopupButtonBase* FirstEntry() noexcept { return entries_.First(); }
-    TPopupButtonBase* NextEntry() noexcept { return entries_.Next(); }
+    int EntryCount() const noexcept { return static_cast<int>(entries_.size()); }
+    TPopupButtonBase* Entries(int index) const noexcept;
     auto begin() const noexcept { return entries_.begin(); }
     auto end() const noexcept { return entries_.end(); }
-    int ColumnCount() const noexcept { return columnCount_; }
-    int ColumnWidth(int column) const noexcept;
+    // The place of an entry of this container in display order (0 first), -1 for another's; the entry
+    // must be alive.
+    int IndexOf(const TPopupButtonBase* entry) const noexcept;
+    int ColumnCount() const noexcept { return layout_.ColumnCount(); }
+    int ColumnWidth(int column) const noexcept { return layout_.ColumnWidth(column); }
 
     TPopupMenuBase* OwnerWindow() const noexcept { return ownerWindow_; }
     TPopupButtonBase* HotEntry() const noexcept { return hotEntry_; }
     TPopupButtonBase* PressedEntry() const noexcept { return pressedEntry_; }
-    // Whether the entry is one of this container's (and not freed).
-    bool Holds(const TPopupButtonBase* entry) const noexcept;
+    // Whether the entry is one of this container's; the pointer is not followed, so it may be one to an
+    // entry that has gone.
+    bool Holds(const TPopupButtonBase* entry) const noexcept { return entry && held_.count(entry) != 0; }
 
     // Highlights an entry from the keyboard (null takes the highlight away) and scrolls it into view.
     void SetHighlight(TPopupButtonBase* entry);
@@ -84,7 +100,9 @@ public:
 
     static constexpr int kTypeAheadPause = 1000;  // milliseconds
 
-    bool CloseAllowed = true;
+    // Whether the menu chain may be closed automatically while this menu is active (no refusal is open).
+    // Read-only: SetCloseAllowed and TCloseRefusal change it.
+    const bool& CloseAllowed = closeAllowed_;
 
     void Paint(const RECT& clip) override;
     void MouseDown(fw::MouseButton button, fw::ShiftState shift, int x, int y) override;
@@ -94,26 +112,28 @@ public:
     void CMMouseEnter() override {}
     void CMMouseLeave() override;
 
+protected:
+    // The window went while this container still ran a handler.
+    void OwnerGone() noexcept override { ownerWindow_ = nullptr; }
+
 private:
     friend class TPopupButtonBase;
-    void ResetLayoutState();
     void SetOwnerClientSize(int width, int height);
-    // Places an entry at the running position (the provisional layout of a fill); the column's width
-    // before it.
-    int PlaceNext(TPopupButtonBase* entry);
+    // Places an entry at the running position (the provisional layout of a fill).
+    void PlaceNext(TPopupButtonBase* entry);
     // Gives the window this entry's share of the size; false when the window did not take the height,
     // after which the entry has started a new column.
-    bool GrowOwnerWindow(TPopupButtonBase* entry, int previousWidth);
+    bool GrowOwnerWindow(TPopupButtonBase* entry);
     // Lays the whole fill out again entry by entry, sizing the window each time (only for a window that
     // refused the full height).
     void ReplayWithWindow();
-    void IndexEntries();
     // Takes an entry that has left the list out of the container's care and frees it.
     void Retire(TPopupButtonBase* entry) noexcept;
-    // An entry that was in this container is being deleted.
-    void EntryGone(TPopupButtonBase* entry) noexcept;
-    // The entries in list order.
-    std::vector<TPopupButtonBase*> Ordered() const;
+    // An entry's caption changed: type-ahead must read it again.
+    void CaptionChanged() noexcept { typeAhead_.Clear(); }
+    // Where the cursor was when the message being handled was made: a mouse that moved while the program
+    // was busy with a key is told apart from one that rests.
+    static POINT MessageCursor() noexcept;
     // Moves the hot state from the hot entry to `entry` the way a key does.
     void MoveHotTo(TPopupButtonBase* entry);
     // SetHighlight, keeping the text typed so far.
@@ -121,14 +141,12 @@ private:
     // Raises OnHighlightChange when the hot entry is no longer `before`.
     void HighlightChanged(const TPopupButtonBase* before);
 
-    TChain<TPopupButtonBase> entries_;
-    // The entries in list order, with their final places (valid after FinishLayout until the next change):
-    // within a column tops increase, and columns go left to right.
-    std::vector<TPopupButtonBase*> index_;
-    bool indexValid_ = false;
+    // The entries in display order; each knows its index here. After FinishLayout, until the next change,
+    // they have their final places (laidOut_): within a column tops increase, and columns go left to right.
+    std::vector<TPopupButtonBase*> entries_;
+    std::unordered_set<const TPopupButtonBase*> held_;
+    bool laidOut_ = false;
     bool windowSizePending_ = false;
-    // Entries freed while their handlers ran, still alive: told when the container goes first.
-    std::vector<TPopupButtonBase*> retired_;
     TPopupButtonBase* hotEntry_ = nullptr;
     TPopupButtonBase* pressedEntry_ = nullptr;
     fw::MouseButton pressedButton_ = fw::MouseButton::Left;
@@ -139,12 +157,11 @@ private:
     POINT keyboardCursor_{};
     std::wstring typed_;
     ULONGLONG typedAt_ = 0;
+    TTypeAheadIndex typeAhead_;  // made at the first letter typed after a change of the entries
     TPopupMenuBase* ownerWindow_ = nullptr;
-    int columnWidth_ = 0;
-    int columnCount_ = 0;
-    int columnLeft_ = 0;
-    int runningY_ = 0;
-    std::vector<int> columnWidths_;
+    TColumnLayout layout_;
+    int closeRefusals_ = 0;
+    bool closeAllowed_ = true;
 };
 
 // Holds an entry with its container and its window for one call into the entry from outside the mouse
@@ -163,7 +180,7 @@ private:
 };
 
 // Refuses automatic closing of the menu chain while a step that takes the focus away runs (a command
-// chosen from a context menu, the open-file dialog), and allows it again however the step ends.
+// chosen from a context menu, the open-file dialog), and ends its refusal however the step ends.
 class TCloseRefusal {
 public:
     explicit TCloseRefusal(TPopupButtonManager* container) noexcept;

@@ -25,6 +25,7 @@ void TStringButton::DrawCaption(fw::Canvas& canvas, const RECT& rect, int x, int
 
 void TStringButton::SetCaption(const std::wstring& text) {
     caption_ = text;
+    CaptionChanged();
     Measure();
 }
 

@@ -1,4 +1,5 @@
 #include "framework/Component.h"
+#include "framework/Lifetime.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,43 @@ TEST(Component, OwnershipMovesAndAFreedComponentLeavesItsOwner) {
     second.DestroyComponents();
     EXPECT_EQ(second.ComponentCount(), 0);
     EXPECT_EQ(g_freed, (std::vector<std::string>{"moving", "staying"}));
+}
+
+// Keeps a pointer to its owner, as an entry keeps its container.
+class Keeper : public fw::Component {
+public:
+    explicit Keeper(fw::Component* owner) : fw::Component(owner), kept(owner) {}
+    fw::Component* kept;
+
+protected:
+    void OwnerGone() noexcept override { kept = nullptr; }
+};
+
+TEST(Component, AComponentFreedDuringItsHandlerHearsWhenItsOwnerGoesBeforeTheHandlerReturns) {
+    auto* owner = new Probe(nullptr, "owner");
+    auto* freed = new Keeper(owner);
+    auto* owned = new Keeper(owner);
+    {
+        fw::HandlerScope running(freed);  // its handler runs a nested loop, in which a refill frees it
+        fw::HandlerScope alsoRunning(owned);
+        freed->Free();
+        EXPECT_EQ(owner->ComponentCount(), 1) << "a freed component stayed in its owner's list";
+        EXPECT_EQ(freed->kept, owner);
+        delete owner;  // then the owner goes too, taking what it still owns
+        EXPECT_EQ(freed->kept, nullptr);
+        EXPECT_EQ(owned->kept, nullptr);
+        EXPECT_EQ(fw::DeferredDelete::MarkedCount(), 2);
+    }
+    EXPECT_EQ(fw::DeferredDelete::MarkedCount(), 0);
+
+    // An owner that outlives the handler forgets the component that went; its own end tells nobody.
+    auto* lasting = new Probe(nullptr, "lasting");
+    {
+        auto* brief = new Keeper(lasting);
+        fw::HandlerScope running(brief);
+        brief->Free();
+    }
+    delete lasting;
 }
 
 }  // namespace

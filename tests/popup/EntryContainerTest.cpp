@@ -425,6 +425,19 @@ TEST_F(EntryContainer, LeavingTheWindowUnhighlightsTheHotEntryAndForgetsThePress
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(EntryContainer, AStepRunInsideAnotherDoesNotEndTheOuterStepsRefusalToClose) {
+    TPopupMenuBase* w = NewWindow();
+    AddCaptioned(*w->ButtonManager, new TPopupButton, L"設定");
+    {
+        TCloseRefusal dialog(w->ButtonManager);  // the open-file dialog of a settings row is up
+        {
+            TCloseRefusal command(w->ButtonManager);  // a command chosen in it runs and ends
+        }
+        EXPECT_FALSE(menus->AllMenusMayClose()) << "the inner step's end allowed closing under the dialog";
+    }
+    EXPECT_TRUE(menus->AllMenusMayClose());
+}
+
 // An entry that can be dragged out, like a shell item, and writes down the drags it was asked to start
 // and the right-button releases it saw (where a shell item shows its context menu).
 class DragProbe : public TPopupButton {

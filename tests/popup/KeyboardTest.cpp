@@ -176,6 +176,18 @@ TEST_F(Keyboard, TypedLettersFindEntriesByTheirCaptionsAndAPauseStartsAfresh) {
     ::SendInput(2, in, sizeof(INPUT));
     qbtest::SettleInput();
     EXPECT_EQ(HotCaption(w), L"スイカ");
+
+    // A caption that changed and entries that went are found as they are now (a key starts afresh).
+    TPopupButtonManager& m = *w->ButtonManager;
+    dynamic_cast<TPopupButton&>(*m.Entries(0)).SetCaption(L"cherry");
+    m.RemoveEntryAt(2);  // blueberry
+    Press(VK_END);
+    Press('C');
+    EXPECT_EQ(HotCaption(w), L"cherry");
+    Press(VK_HOME);
+    Press('B');
+    Press('I');
+    EXPECT_EQ(HotCaption(w), L"ＢＩＧ");
 }
 
 }  // namespace

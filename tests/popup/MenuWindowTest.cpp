@@ -2,7 +2,7 @@
 // submenu leaves the cascade, and what the manager answers about the open menus.
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
-#include "popup/PopupTestUtil.h"
+#include "support/popup/MenuTest.h"
 #include "popup/TreeButton.h"
 #include "support/Input.h"
 #include "support/TestSupport.h"
