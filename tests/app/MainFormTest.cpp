@@ -60,9 +60,7 @@ TEST(MainForm, AOneShotMenuStaysForAWindowOfTheProgramOnAnotherThreadAndEndsForA
     EXPECT_TRUE(::IsWindowVisible(menu));
     // From there the user goes on to another program: that is leaving.
     qbtest::ProgramProcess other(L"-t 700 500");
-    HWND otherMenu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (otherMenu = other.FindWindowOf(L"TRootMenuFiler")); }, 15s));
-    ASSERT_TRUE(qbtest::BringToFront(otherMenu, 5s));
+    ASSERT_TRUE(qbtest::BringToFront(other.WaitForVisibleWindow(L"TRootMenuFiler"), 5s));
     EXPECT_TRUE(qbtest::WaitUntil([&] { return closes > 0; }, 3s)) << "the one-shot run missed the leaving";
 
     done = true;

@@ -6,13 +6,13 @@
 #include "dialogs/CheckBoxButton.h"
 #include "dialogs/EditStringButton.h"
 #include "popup/MenuAccessible.h"
-#include "framework/Registry.h"
 #include "framework/TextConv.h"
 #include "support/popup/MenuTest.h"
 #include "settings/DataConserver.h"
 #include "support/DropFiles.h"
 #include "support/Input.h"
 #include "support/NestedStep.h"
+#include "support/SettingsKey.h"
 #include "support/TempFolder.h"
 
 #include <dlgs.h>
@@ -79,7 +79,6 @@ HWND FileNameEdit(HWND dialog) {
 class SettingsMenu : public popuptest::MenuTest {
 protected:
     void SetUp() override {
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, TDataConserver::kKeyName);
         MenuTest::SetUp();
         settings_ = std::make_unique<TDataConserver>();
         settings_->NoSave = true;
@@ -92,7 +91,6 @@ protected:
         MenuTest::TearDown();
         DataConserver = nullptr;
         settings_.reset();
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, TDataConserver::kKeyName);
     }
 
     TPopupMenuBase* OpenSettings() {
@@ -106,6 +104,7 @@ protected:
         return dynamic_cast<T*>(w->ButtonManager->Entries(index));
     }
 
+    const qbtest::ScratchSettings scratch_;  // no stored settings before or after
     std::unique_ptr<TDataConserver> settings_;
 };
 
@@ -312,15 +311,13 @@ TEST_F(SettingsMenu, ChangesReachTheRecordAtOnceShowInTheNextMenuAndAreStoredAtT
     settings_->NoSave = false;
     DataConserver = nullptr;
     settings_.reset();
-    fw::Registry reg;
-    ASSERT_TRUE(reg.OpenKey(TDataConserver::kKeyName, false));
-    EXPECT_EQ(reg.ReadInteger(L"DelayTime"), 450);
-    EXPECT_EQ(reg.ReadInteger(L"HotKey1"), VK_F9);
-    EXPECT_EQ(reg.ReadInteger(L"HotKey2"), MOD_ALT);
-    EXPECT_EQ(reg.ReadInteger(L"OffsetX"), 0);
-    EXPECT_EQ(reg.ReadInteger(L"HideWhenDeactivate"), 0);
-    EXPECT_EQ(reg.ReadInteger(L"ShowTriangle"), 1);
-    EXPECT_EQ(reg.ReadString(L"ButtonFaceBmp"), picture);
+    EXPECT_EQ(scratch_.Dword(L"DelayTime"), 450u);
+    EXPECT_EQ(scratch_.Dword(L"HotKey1"), static_cast<DWORD>(VK_F9));
+    EXPECT_EQ(scratch_.Dword(L"HotKey2"), static_cast<DWORD>(MOD_ALT));
+    EXPECT_EQ(scratch_.Dword(L"OffsetX"), 0u);
+    EXPECT_EQ(scratch_.Dword(L"HideWhenDeactivate"), 0u);
+    EXPECT_EQ(scratch_.Dword(L"ShowTriangle"), 1u);
+    EXPECT_EQ(scratch_.String(L"ButtonFaceBmp"), picture);
 }
 
 TEST_F(SettingsMenu, TheOpenFileDialogFillsThePathWhileTheMenusRefuseToClose) {

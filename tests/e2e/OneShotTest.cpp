@@ -1,7 +1,7 @@
 // One-shot starts as a shortcut makes them: the folder's menu opens at the given point with the folder's
 // name as its caption, and the program ends when the user switches to another program.
-#include "framework/Registry.h"
 #include "support/Process.h"
+#include "support/SettingsKey.h"
 #include "support/TempFolder.h"
 #include "support/TestSupport.h"
 
@@ -13,30 +13,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr wchar_t kKey[] = L"Software\\Quillbrook";
-
-bool Stored(const wchar_t* name) {
-    return ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
-}
-
-class OneShot : public testing::Test {
+class OneShot : public qbtest::SettingsTest {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(qbtest::ProgramPath().empty());
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
-    }
-    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+    void SetUp() override { ASSERT_FALSE(qbtest::ProgramPath().empty()); }
 
-    // Starts a one-shot copy with the root menu and waits for its hidden main form.
+    // Starts a one-shot copy with the root menu and waits for it; its hidden main form.
     static HWND StartRootMenu(qbtest::ProgramProcess& process) {
-        HWND main = nullptr;
-        qbtest::WaitUntil(
-            [&] {
-                return (main = process.FindWindowOf(L"TMainForm")) && process.FindWindowOf(L"TRootMenuFiler");
-            },
-            15s);
-        return main;
+        return process.WaitForVisibleWindow(L"TRootMenuFiler") ? process.FindWindowOf(L"TMainForm") : nullptr;
     }
 };
 
@@ -50,11 +33,9 @@ TEST_F(OneShot, AtLogOffAOneShotCopyStoresItsSettingsOnlyWhenNoResidentCopyRuns)
         EXPECT_EQ(answer, 1u);
         EXPECT_TRUE(Stored(L"DelayTime")) << "log-off during a one-shot run alone stores the settings";
     }
-    fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+    Clear();
     qbtest::ProgramProcess resident(L"");
-    HWND residentMain = nullptr;
-    ASSERT_TRUE(
-        qbtest::WaitUntil([&] { return (residentMain = resident.FindWindowOf(L"TMainForm")) != nullptr; }));
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return resident.FindWindowOf(L"TMainForm") != nullptr; }));
     {
         qbtest::ProgramProcess beside(L"-t");
         HWND main = StartRootMenu(beside);
@@ -64,8 +45,7 @@ TEST_F(OneShot, AtLogOffAOneShotCopyStoresItsSettingsOnlyWhenNoResidentCopyRuns)
         EXPECT_EQ(answer, 1u);
         EXPECT_FALSE(Stored(L"DelayTime")) << "the one-shot copy overwrote the resident copy's settings";
     }
-    ::PostMessageW(residentMain, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+    EXPECT_TRUE(resident.Close().has_value());
 }
 
 TEST_F(OneShot, AFolderMenuOpensAtTheGivenPointAndTheProgramEndsWhenAnotherProgramIsActivated) {
@@ -76,9 +56,8 @@ TEST_F(OneShot, AFolderMenuOpensAtTheGivenPointAndTheProgramEndsWhenAnotherProgr
 
     qbtest::ProgramProcess oneShot(L"-d \"" + folder.Path() + L"\" 10 20");
     ASSERT_TRUE(oneShot.Started());
-    HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TSubFolderFiler")); }, 15s));
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    HWND menu = oneShot.WaitForVisibleWindow(L"TSubFolderFiler");
+    ASSERT_NE(menu, nullptr);
     EXPECT_EQ(qbtest::WindowText(menu), name);
     RECT r{};
     ::GetWindowRect(menu, &r);

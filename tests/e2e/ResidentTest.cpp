@@ -1,10 +1,10 @@
 // The resident program as a user meets it: the hotkey and the tray icon open the top menu, the top menu's
 // commands, the cascade closing when the user leaves it (as the settings say), and the program's end.
 #include "framework/ComPtr.h"
-#include "framework/Registry.h"
 #include "framework/Screen.h"
 #include "support/Input.h"
 #include "support/Process.h"
+#include "support/SettingsKey.h"
 #include "support/ScreenGrab.h"
 #include "support/TestSupport.h"
 
@@ -21,8 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr wchar_t kKey[] = L"Software\\Quillbrook";
-
 struct Settings {
     int delay = 200;
     int hotKey1 = 'E';
@@ -33,22 +31,20 @@ struct Settings {
 };
 
 void Store(const Settings& s) {
-    fw::Registry reg;
-    ASSERT_TRUE(reg.OpenKey(kKey, true));
-    reg.WriteInteger(L"DelayTime", s.delay);
-    reg.WriteInteger(L"HotKey1", s.hotKey1);
-    reg.WriteInteger(L"HotKey2", s.hotKey2);
-    reg.WriteInteger(L"OffsetX", s.offsetX);
-    reg.WriteInteger(L"OffsetY", s.offsetY);
-    reg.WriteInteger(L"HideWhenDeactivate", s.hide ? 1 : 0);
-    reg.WriteInteger(L"ShowTriangle", 0);
-    reg.WriteString(L"ButtonFaceBmp", L"");
+    using Key = qbtest::ScratchSettings;
+    Key::SetDword(L"DelayTime", static_cast<DWORD>(s.delay));
+    Key::SetDword(L"HotKey1", static_cast<DWORD>(s.hotKey1));
+    Key::SetDword(L"HotKey2", static_cast<DWORD>(s.hotKey2));
+    Key::SetDword(L"OffsetX", static_cast<DWORD>(s.offsetX));
+    Key::SetDword(L"OffsetY", static_cast<DWORD>(s.offsetY));
+    Key::SetDword(L"HideWhenDeactivate", s.hide ? 1 : 0);
+    Key::SetDword(L"ShowTriangle", 0);
+    Key::SetString(L"ButtonFaceBmp", L"");
 }
 
 std::optional<int> StoredInteger(const wchar_t* name) {
-    fw::Registry reg;
-    if (!reg.OpenKey(kKey, false)) return std::nullopt;
-    return reg.ReadInteger(name);
+    const auto value = qbtest::ScratchSettings::Dword(name);
+    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
 }
 
 // The first client row (from the client top) drawn in the highlight's navy across most of the width, or -1.
@@ -68,17 +64,13 @@ void PressHotKey() {
     qbtest::KeyUp(VK_CONTROL);
 }
 
-class Resident : public testing::Test {
+class Resident : public qbtest::SettingsTest {
 protected:
     void SetUp() override {
         ASSERT_FALSE(qbtest::ProgramPath().empty());
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
         qbtest::MoveMouseTo(POINT{5, 5});
     }
-    void TearDown() override {
-        program_.reset();
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
-    }
+    void TearDown() override { program_.reset(); }
 
     // Starts the resident program and waits for its hidden main form.
     void Start() {
@@ -328,8 +320,7 @@ TEST_F(Resident, AHotkeyThatIsRefusedOrUnusableFallsBackToCtrlEAndIsStoredSo) {
     Start();
     ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr) << "Ctrl+E does not open the menu";
     ::UnregisterHotKey(nullptr, 2);
-    ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(program_->WaitForExit(15s).has_value());
+    ASSERT_TRUE(program_->Close().has_value());
     EXPECT_EQ(StoredInteger(L"HotKey1"), 'E');
     EXPECT_EQ(StoredInteger(L"HotKey2"), MOD_CONTROL);
 
@@ -339,8 +330,7 @@ TEST_F(Resident, AHotkeyThatIsRefusedOrUnusableFallsBackToCtrlEAndIsStoredSo) {
     Store(s);
     Start();
     ASSERT_NE(OpenWithHotKey(POINT{300, 200}), nullptr);
-    ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(program_->WaitForExit(15s).has_value());
+    ASSERT_TRUE(program_->Close().has_value());
     EXPECT_EQ(StoredInteger(L"HotKey1"), 'E');
     EXPECT_EQ(StoredInteger(L"HotKey2"), MOD_CONTROL);
 }

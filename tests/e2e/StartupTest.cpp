@@ -1,7 +1,7 @@
 // The real program, started as a user starts it: resident and one-shot starts, the second-copy guard,
 // and what is left in the registry when it ends.
-#include "framework/Registry.h"
 #include "support/Process.h"
+#include "support/SettingsKey.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +11,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-constexpr wchar_t kKey[] = L"Software\\Quillbrook";
 
 std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
-}
-
-std::optional<DWORD> StoredType(const wchar_t* name) {
-    HKEY key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0;
-    const LSTATUS s = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr);
-    ::RegCloseKey(key);
-    if (s != ERROR_SUCCESS) return std::nullopt;
-    return type;
 }
 
 // A thread of the program takes the shell's reference on it, as a properties sheet's thread does.
@@ -38,13 +27,15 @@ void HoldShellReference(const qbtest::ProgramProcess& program) {
     ::WaitForSingleObject(thread.get(), 5000);
 }
 
-class Startup : public testing::Test {
+class Startup : public qbtest::SettingsTest {
 protected:
     void SetUp() override {
         ASSERT_FALSE(qbtest::ProgramPath().empty()) << "the test program needs Quillbrook.exe's path";
-        fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
     }
-    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+    static std::optional<DWORD> StoredType(const wchar_t* name) {
+        const auto stored = TypeAndSize(name);
+        return stored ? std::optional<DWORD>(stored->first) : std::nullopt;
+    }
 };
 
 TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainFormCloses) {
@@ -59,12 +50,9 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
     EXPECT_FALSE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, 'E'));
 
     // The install path is recorded at start.
-    fw::Registry reg;
-    ASSERT_TRUE(
-        qbtest::WaitUntil([&] { return reg.OpenKey(kKey, false) && reg.ValueExists(L"InstallFolder"); }));
-    EXPECT_EQ(Lower(*reg.ReadString(L"InstallFolder")), Lower(qbtest::ProgramPath()));
-    EXPECT_FALSE(reg.ValueExists(L"DelayTime"));
-    reg.CloseKey();
+    ASSERT_TRUE(qbtest::WaitUntil([&] { return Stored(L"InstallFolder"); }));
+    EXPECT_EQ(Lower(String(L"InstallFolder").value_or(L"")), Lower(qbtest::ProgramPath()));
+    EXPECT_FALSE(Stored(L"DelayTime"));
 
     // Before log-off or shutdown the settings are stored at once, and Windows may go on.
     DWORD_PTR answer = 0;
@@ -98,8 +86,7 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
     }
     EXPECT_TRUE(first.Running());
 
-    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
-    const auto code = first.WaitForExit(10s);
+    const auto code = first.Close();
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(*code, 0u);
 
@@ -118,9 +105,8 @@ TEST_F(Startup, ResidentCopyRefusesASecondOneAndStoresItsSettingsWhenItsMainForm
 TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
     qbtest::ProgramProcess oneShot(L"-t 100 200");
     ASSERT_TRUE(oneShot.Started());
-    HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    HWND menu = oneShot.WaitForVisibleWindow(L"TRootMenuFiler");
+    ASSERT_NE(menu, nullptr);
     RECT r{};
     ::GetWindowRect(menu, &r);
     EXPECT_EQ(r.left, 100);
@@ -139,17 +125,15 @@ TEST_F(Startup, OneShotStartRecordsTheInstallPathButStoresNoSettings) {
 TEST_F(Startup, AOneShotMenuGivenAPointOffTheScreenIsPulledIntoTheWorkArea) {
     qbtest::ProgramProcess oneShot(L"-t 5000 5000");
     ASSERT_TRUE(oneShot.Started());
-    HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return ::IsWindowVisible(menu) != FALSE; }));
+    HWND menu = oneShot.WaitForVisibleWindow(L"TRootMenuFiler");
+    ASSERT_NE(menu, nullptr);
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT r{};
     ::GetWindowRect(menu, &r);
     EXPECT_EQ(r.right, work.right);
     EXPECT_EQ(r.bottom, work.bottom);
-    ::PostMessageW(oneShot.FindWindowOf(L"TMainForm"), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(oneShot.WaitForExit(15s).has_value());
+    EXPECT_TRUE(oneShot.Close().has_value());
 }
 
 TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
@@ -157,8 +141,7 @@ TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
     HWND mainForm = nullptr;
     ASSERT_TRUE(qbtest::WaitUntil([&] { return (mainForm = resident.FindWindowOf(L"TMainForm")); }));
     qbtest::ProgramProcess oneShot(L"-t");
-    HWND menu = nullptr;
-    ASSERT_TRUE(qbtest::WaitUntil([&] { return (menu = oneShot.FindWindowOf(L"TRootMenuFiler")); }, 15s));
+    HWND menu = oneShot.WaitForVisibleWindow(L"TRootMenuFiler");
     ASSERT_TRUE(qbtest::BringToFront(menu, 5s));
     qbtest::OtherProgramWindow other;
     ASSERT_TRUE(other.Activate());
@@ -167,8 +150,7 @@ TEST_F(Startup, OneShotStartRunsBesideAResidentCopy) {
     EXPECT_EQ(*code, 0u);
     // No already-running box came up for it, and the resident copy is untouched.
     EXPECT_TRUE(resident.Running());
-    ::PostMessageW(mainForm, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(resident.WaitForExit(10s).has_value());
+    EXPECT_TRUE(resident.Close().has_value());
 }
 
 TEST_F(Startup, ARestartRightAfterExitIsNotRefusedWhileTheShellStillHoldsTheEndingCopy) {

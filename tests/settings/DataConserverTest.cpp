@@ -1,6 +1,6 @@
 #include "settings/DataConserver.h"
 
-#include "framework/Registry.h"
+#include "support/SettingsKey.h"
 
 #include <gtest/gtest.h>
 
@@ -8,37 +8,9 @@
 
 namespace {
 
-constexpr wchar_t kKey[] = L"Software\\Quillbrook";
-
-class DataConserverTest : public testing::Test {
+class DataConserverTest : public qbtest::SettingsTest {
 protected:
-    void SetUp() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
-    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
-
-    static void SetDword(const wchar_t* name, DWORD value) { SetRaw(name, REG_DWORD, &value, sizeof(value)); }
-    static void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        HKEY key;
-        ASSERT_EQ(
-            ::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-        ::RegCloseKey(key);
-    }
-    // Type and raw size of a stored value, if it exists.
-    static std::optional<std::pair<DWORD, DWORD>> Stored(const wchar_t* name) {
-        HKEY key;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-        DWORD type = 0, size = 0;
-        const LSTATUS s = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
-        ::RegCloseKey(key);
-        if (s != ERROR_SUCCESS) return std::nullopt;
-        return std::make_pair(type, size);
-    }
-    static DWORD StoredDword(const wchar_t* name) {
-        DWORD v = 0xDEAD, size = sizeof(v);
-        ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size);
-        return v;
-    }
+    static DWORD StoredDword(const wchar_t* name) { return Dword(name).value_or(0xDEAD); }
 
     static void ExpectDefaults(const TDataConserver& s) {
         EXPECT_EQ(s.DelayTime, 200);
@@ -61,7 +33,7 @@ TEST_F(DataConserverTest, MissingKeyGivesDefaultsAndStoringWritesEveryValueWithI
         ExpectDefaults(s);
         s.NoSave = true;
     }
-    EXPECT_FALSE(Stored(L"DelayTime").has_value());  // NoSave: nothing stored, not even the key
+    EXPECT_FALSE(TypeAndSize(L"DelayTime").has_value());  // NoSave: nothing stored, not even the key
 
     {
         TDataConserver s;
@@ -74,11 +46,11 @@ TEST_F(DataConserverTest, MissingKeyGivesDefaultsAndStoringWritesEveryValueWithI
     }
     for (const wchar_t* name : {L"DelayTime", L"HotKey1", L"HotKey2", L"OffsetX", L"OffsetY",
                                 L"HideWhenDeactivate", L"ShowTriangle"}) {
-        ASSERT_TRUE(Stored(name).has_value()) << name;
-        EXPECT_EQ(Stored(name)->first, static_cast<DWORD>(REG_DWORD)) << name;
+        ASSERT_TRUE(TypeAndSize(name).has_value()) << name;
+        EXPECT_EQ(TypeAndSize(name)->first, static_cast<DWORD>(REG_DWORD)) << name;
     }
-    EXPECT_EQ(Stored(L"ButtonFaceBmp")->first, static_cast<DWORD>(REG_SZ));
-    EXPECT_GE(Stored(L"ButtonFaceBmp")->second, 14u * sizeof(wchar_t));
+    EXPECT_EQ(TypeAndSize(L"ButtonFaceBmp")->first, static_cast<DWORD>(REG_SZ));
+    EXPECT_GE(TypeAndSize(L"ButtonFaceBmp")->second, 14u * sizeof(wchar_t));
     EXPECT_EQ(StoredDword(L"OffsetX"), 0xFFFFFFFCu);
     EXPECT_EQ(StoredDword(L"ShowTriangle"), 1u);
     EXPECT_EQ(StoredDword(L"HideWhenDeactivate"), 0u);
@@ -104,7 +76,7 @@ TEST_F(DataConserverTest, AValueOfTheWrongTypeTakesItsDefaultAloneAndIsRewritten
         EXPECT_EQ(s.HotKey1, 0x41);
         EXPECT_TRUE(s.ShowTriangle);
     }
-    EXPECT_EQ(Stored(L"DelayTime")->first, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(TypeAndSize(L"DelayTime")->first, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(StoredDword(L"DelayTime"), 200u);
     EXPECT_EQ(StoredDword(L"ShowTriangle"), 1u);
 }
@@ -139,8 +111,9 @@ TEST_F(DataConserverTest, FlagsAreAnyNonZeroAndStoredBackAsOne) {
         EXPECT_TRUE(s.ButtonFaceBmp.empty());
     }
     EXPECT_EQ(StoredDword(L"ShowTriangle"), 1u);
-    EXPECT_EQ(Stored(L"ButtonFaceBmp")->first, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Stored(L"ButtonFaceBmp")->second, sizeof(wchar_t)) << "an empty text is written as its NUL";
+    EXPECT_EQ(TypeAndSize(L"ButtonFaceBmp")->first, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(TypeAndSize(L"ButtonFaceBmp")->second, sizeof(wchar_t))
+        << "an empty text is written as its NUL";
 }
 
 TEST_F(DataConserverTest, ResetHotKeyAndInstallFolder) {
@@ -159,9 +132,7 @@ TEST_F(DataConserverTest, ResetHotKeyAndInstallFolder) {
     s.WriteInstallFolder();
     wchar_t exe[MAX_PATH];
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    fw::Registry reg;
-    ASSERT_TRUE(reg.OpenKey(kKey, false));
-    EXPECT_EQ(reg.ReadString(L"InstallFolder"), std::wstring(exe));
+    EXPECT_EQ(String(L"InstallFolder"), std::wstring(exe));
 }
 
 TEST(HotKeyText, ShiftAltCtrlOrderAndKeyNames) {

@@ -2,18 +2,14 @@
 // that can be hotkeys.
 #include "settings/DataConserver.h"
 
-#include "framework/Registry.h"
+#include "support/SettingsKey.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A record of defaults that touches no registry value: the key is removed before and after.
-class SettingsUpdate : public testing::Test {
-protected:
-    void SetUp() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, TDataConserver::kKeyName); }
-    void TearDown() override { fw::Registry::DeleteKeyTree(HKEY_CURRENT_USER, TDataConserver::kKeyName); }
-};
+class SettingsUpdate : public qbtest::SettingsTest {};
 
 TEST(IsUsableHotKey, CtrlAltOrWinWithANonModifierKeyOrAFunctionKey) {
     EXPECT_TRUE(IsUsableHotKey('E', MOD_CONTROL));

@@ -37,10 +37,7 @@ public:
     static bool Stored(const wchar_t* name) { return TypeAndSize(name).has_value(); }
 };
 
-// A test that starts with no settings and leaves none behind.
-class SettingsTest : public testing::Test {
-protected:
-    ScratchSettings settings_;
-};
+// A test that starts with no settings and leaves none behind; the key's helpers are its own.
+class SettingsTest : public testing::Test, protected ScratchSettings {};
 
 }  // namespace qbtest
