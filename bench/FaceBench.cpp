@@ -3,6 +3,7 @@
 // submenu opens beside it. A 16000 x 16000 picture of 8 bits per pixel, the largest kind the program
 // accepts. Prints the time of the first and of the later menus, the submenu, and the memory the process
 // holds afterwards, measured in one run; the ratios say what keeping the decoded face saves.
+#include "BenchSupport.h"
 #include "framework/Application.h"
 #include "framework/Dpi.h"
 #include "framework/UniqueAny.h"
@@ -11,7 +12,6 @@
 #include "popup/PopupButtonBase.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdint>
@@ -22,66 +22,11 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kSide = 16000;
 constexpr int kMenus = 5;
 constexpr int kEntries = 20;
-
-// An 8-bit picture of a grey ramp in the temp folder; empty when it cannot be written.
-std::wstring WriteFace() {
-    wchar_t folder[MAX_PATH];
-    const DWORD n = ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder, n) + L"quillbrook-bench-huge-face.bmp";
-    const std::uint32_t stride = (kSide + 3) & ~3u;
-    const std::uint32_t offset = 14 + 40 + 256 * 4;
-    std::vector<BYTE> head(offset, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) head[at + i] = static_cast<BYTE>(v >> (8 * i));
-    };
-    head[0] = 'B';
-    head[1] = 'M';
-    put32(2, offset + stride * kSide);
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, kSide);
-    put32(22, kSide);
-    head[26] = 1;
-    head[28] = 8;
-    for (int i = 0; i < 256; ++i) put32(54 + 4 * i, static_cast<std::uint32_t>(i * 0x010101));
-    fw::unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return {};
-    }
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), head.data(), offset, &written, nullptr)) return {};
-    std::vector<BYTE> rows(static_cast<std::size_t>(stride) * 500);
-    for (int y = 0; y < kSide; y += 500) {
-        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<BYTE>((i % stride) * 255 / kSide);
-        if (!::WriteFile(file.get(), rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr))
-            return {};
-    }
-    return path;
-}
-
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof(counters));
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 TPopupMenuBase* NewMenu(TPopupMenuManager* manager, fw::Component* owner, const std::wstring& caption,
                         int left) {
@@ -108,7 +53,7 @@ int wmain() {
     fw::RequestPerMonitorDpiAwareness();
     fw::Application app(::GetModuleHandleW(nullptr));
     app.Initialize();
-    const std::wstring path = WriteFace();
+    const std::wstring path = WriteBitmap(L"quillbrook-bench-huge-face.bmp", kSide, 8);
     if (path.empty()) {
         std::printf("the face could not be written\n");
         return 1;

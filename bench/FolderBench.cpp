@@ -3,6 +3,7 @@
 // name, attributes and file data of every item, icons of the first 60); one full paint of each window;
 // and the memory per entry. Ratios measured in one run. The folders are made on the C: drive the first
 // time and kept for later runs.
+#include "BenchSupport.h"
 #include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
 #include "framework/ComPtr.h"
@@ -12,7 +13,6 @@
 #include "shell/ShellFolder.h"
 
 #include <ole2.h>
-#include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -25,11 +25,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using namespace bench;
 
 std::wstring MakeFolder(int files) {
     const std::wstring folder = L"C:\\quillbrook-bench\\" + std::to_wstring(files) + L" files";
@@ -83,23 +79,7 @@ double BareListing(const std::wstring& path) {
         ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(itemAbsolute.get()), 0, &info, sizeof(info),
                          SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     }
-    return Seconds(start);
-}
-
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof(counters));
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    return SecondsSince(start);
 }
 
 struct Figures {
@@ -123,7 +103,7 @@ Figures Measure(int files, TPopupMenuManager& manager) {
     window->SetTop(100);
     window->Show();
     ::UpdateWindow(window->Handle());  // the first screen, icons included
-    f.window = Seconds(start);
+    f.window = SecondsSince(start);
     f.entries = window->ButtonManager->EntryCount();
     const SIZE_T after = PrivateBytes();
     if (f.entries > 0 && after > before) f.bytesPerEntry = static_cast<double>(after - before) / f.entries;
@@ -134,7 +114,7 @@ Figures Measure(int files, TPopupMenuManager& manager) {
         window->Invalidate();
         ::UpdateWindow(window->Handle());
     }
-    f.paint = Seconds(start) / kPaints;
+    f.paint = SecondsSince(start) / kPaints;
     window->Free();
     Pump();
     return f;

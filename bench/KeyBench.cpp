@@ -6,6 +6,7 @@
 // are printed, measured in one run (target: at most 2x at 100,000). The three windows are measured in
 // turns, a few rounds each, and the median round counts, so that a busy machine weighs on all alike.
 // Usage: key_bench [turns [rounds per turn]]
+#include "BenchSupport.h"
 #include "framework/Application.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButton.h"
@@ -24,19 +25,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MicrosecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using namespace bench;
 
 // The questions a screen reader asks when it hears that the focus moved.
 void AskAsReader(IAccessible& object) {

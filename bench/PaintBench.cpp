@@ -2,6 +2,7 @@
 // small part of it, compared with redrawing it whole; and what a large face bitmap costs a repaint of a
 // menu of twenty entries, drawn from the kept scaled copies or stretched whole for every entry as before.
 // Prints entries drawn and time per operation, and the ratios, measured in one run.
+#include "BenchSupport.h"
 #include "framework/Application.h"
 #include "framework/Dpi.h"
 #include "framework/GdiScope.h"
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace {
+
+using namespace bench;
 
 int g_painted = 0;
 // Set, each entry first stretches the whole face onto itself the way every entry did before the scaled
@@ -46,48 +49,6 @@ public:
         TPopupButton::Paint();
     }
 };
-
-// A 24-bit picture of side x side pixels in the temp folder; empty when it cannot be written.
-std::wstring WriteFace(int side) {
-    wchar_t folder[MAX_PATH];
-    const DWORD n = ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder, n) + L"quillbrook-bench-face.bmp";
-    const std::uint32_t stride = (static_cast<std::uint32_t>(side) * 3 + 3) & ~3u;
-    std::vector<BYTE> bytes(54 + static_cast<std::size_t>(stride) * side);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<BYTE>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(side));
-    put32(22, static_cast<std::uint32_t>(side));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < side; ++y) {
-        BYTE* row = bytes.data() + 54 + static_cast<std::size_t>(stride) * y;
-        for (int x = 0; x < side * 3; ++x) row[x] = static_cast<BYTE>(x ^ y);
-    }
-    fw::unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return {};
-    }
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        return {};
-    return path;
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 struct Sample {
     double microseconds;
@@ -193,7 +154,7 @@ int wmain() {
     menu->Show();
     Pump();
     HWND m = menu->Handle();
-    const std::wstring facePath = WriteFace(kFaceSide);
+    const std::wstring facePath = WriteBitmap(L"quillbrook-bench-face.bmp", kFaceSide, 24);
     const auto loadStart = std::chrono::steady_clock::now();
     LoadButtonFace(facePath);
     const double loadMicroseconds =
