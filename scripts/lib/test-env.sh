@@ -5,6 +5,8 @@
 QB_XVFB_PID=""
 QB_WINESERVER_PID=""
 QB_XORG_PID=""
+QB_SLOWFS_PID=""
+QB_SLOWFS_DIR=""
 
 qb_wineserver_binary() {
   if [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64; else command -v wineserver; fi
@@ -168,8 +170,62 @@ qb_stop_wine() {
   fi
 }
 
+# Mounts the tests' slow file system (tests/support/slowfs.py) on the folder `dir` and exports QB_SLOW_FS,
+# the mount as Wine names it. Where FUSE is not usable, QB_SLOW_FS stays empty and QB_SLOW_FS_ABSENT says
+# why: the tests that need it skip with that reason. Call after qb_start_wine (winepath needs the prefix).
+qb_start_slow_fs() {
+  local dir="$1" script="$2" log="$1.log"
+  export QB_SLOW_FS="" QB_SLOW_FS_ABSENT=""
+  if [ ! -c /dev/fuse ] || [ ! -r /dev/fuse ] || [ ! -w /dev/fuse ]; then
+    QB_SLOW_FS_ABSENT="/dev/fuse is not usable on this machine"
+  elif ! command -v fusermount3 >/dev/null 2>&1; then
+    QB_SLOW_FS_ABSENT="fusermount3 is not installed"
+  fi
+  if [ -z "$QB_SLOW_FS_ABSENT" ]; then
+    # A run that was killed may have left its mount behind.
+    fusermount3 -u -z "$dir" 2>/dev/null || true
+    mkdir -p "$dir"
+    /usr/bin/python3 "$script" "$dir" </dev/null >"$log" 2>&1 &
+    QB_SLOWFS_PID=$!
+    QB_SLOWFS_DIR="$dir"
+    for _ in $(seq 1 100); do
+      [ -e "$dir/control" ] && break
+      kill -0 "$QB_SLOWFS_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ ! -e "$dir/control" ]; then
+      QB_SLOW_FS_ABSENT="mounting it failed: $(tail -n 1 "$log" 2>/dev/null)"
+    elif ! QB_SLOW_FS=$(winepath -w "$dir" 2>/dev/null) || [ -z "$QB_SLOW_FS" ]; then
+      QB_SLOW_FS="" QB_SLOW_FS_ABSENT="Wine gave no path for $dir"
+    fi
+    [ -n "$QB_SLOW_FS" ] || qb_stop_slow_fs
+  fi
+  if [ -n "$QB_SLOW_FS" ]; then
+    echo "slow file system: mounted on $dir"
+  else
+    echo "slow file system: $QB_SLOW_FS_ABSENT; the tests that need it skip"
+  fi
+}
+
+# Unmounts it (after Wine has let go of it) and ends its process by its id.
+qb_stop_slow_fs() {
+  [ -n "$QB_SLOWFS_PID" ] || return 0
+  if mountpoint -q "$QB_SLOWFS_DIR" 2>/dev/null; then
+    fusermount3 -u "$QB_SLOWFS_DIR" 2>/dev/null || fusermount3 -u -z "$QB_SLOWFS_DIR" 2>/dev/null || true
+  fi
+  # Unmounted, it ends by itself; a call still waiting in it must not hold up the end of the run.
+  for _ in $(seq 1 30); do
+    kill -0 "$QB_SLOWFS_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$QB_SLOWFS_PID" 2>/dev/null || true
+  wait "$QB_SLOWFS_PID" 2>/dev/null || true
+  QB_SLOWFS_PID=""
+}
+
 qb_stop_all() {
   qb_stop_wine
+  qb_stop_slow_fs
   if [ -n "$QB_XORG_PID" ]; then
     kill "$QB_XORG_PID" 2>/dev/null || true
     wait "$QB_XORG_PID" 2>/dev/null || true

@@ -59,9 +59,7 @@ int FirstLitRow(HWND w) {
 }
 
 void PressHotKey() {
-    qbtest::KeyDown(VK_CONTROL);
-    qbtest::TapKey('E');
-    qbtest::KeyUp(VK_CONTROL);
+    qbtest::TapWithControl('E');
 }
 
 class Resident : public qbtest::SettingsTest {

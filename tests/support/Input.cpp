@@ -77,6 +77,12 @@ void TapKey(WORD vk) {
     KeyUp(vk);
 }
 
+void TapWithControl(WORD vk) {
+    KeyDown(VK_CONTROL);
+    TapKey(vk);
+    KeyUp(VK_CONTROL);
+}
+
 void SettleInput() {
     PumpFor(std::chrono::milliseconds(30));
 }

@@ -20,6 +20,8 @@ void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 // Down and up.
 void TapKey(WORD vk);
+// A key with Ctrl held, as the program's hotkey (Ctrl+E unless set otherwise).
+void TapWithControl(WORD vk);
 // Types text as a keyboard would, one UTF-16 unit per key (Japanese included), for whoever has the focus.
 void TypeText(std::wstring_view text);
 // Pumps messages until the input sent so far has been handled.

@@ -2,6 +2,8 @@
 
 #include "support/TestSupport.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 namespace qbtest {
@@ -76,6 +78,12 @@ HWND ProgramProcess::FindWindowOf(const wchar_t* className, const wchar_t* capti
 }
 
 std::vector<HWND> ProgramProcess::VisibleWindows(const wchar_t* className) const {
+    std::vector<HWND> visible = AllWindows(className);
+    std::erase_if(visible, [](HWND w) { return !::IsWindowVisible(w); });
+    return visible;
+}
+
+std::vector<HWND> ProgramProcess::AllWindows(const wchar_t* className) const {
     struct Search {
         DWORD pid;
         const wchar_t* className;
@@ -88,12 +96,24 @@ std::vector<HWND> ProgramProcess::VisibleWindows(const wchar_t* className) const
             ::GetWindowThreadProcessId(w, &pid);
             wchar_t cls[256];
             ::GetClassNameW(w, cls, 256);
-            if (pid == s->pid && std::wstring(cls) == s->className && ::IsWindowVisible(w))
-                s->found.push_back(w);
+            if (pid == s->pid && std::wstring(cls) == s->className) s->found.push_back(w);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+int ProgramProcess::ThreadCount() const {
+    fw::unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == id_) ++count;
+    }
+    return count;
 }
 
 std::vector<HWND> ProgramProcess::UtilityWindows() const {

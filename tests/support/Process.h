@@ -33,6 +33,10 @@ public:
     std::optional<DWORD> Close(std::chrono::milliseconds timeout = std::chrono::seconds(15));
     // Its visible top-level windows of a class, in z order.
     std::vector<HWND> VisibleWindows(const wchar_t* className) const;
+    // All its top-level windows of a class, hidden ones included.
+    std::vector<HWND> AllWindows(const wchar_t* className) const;
+    // How many threads it runs now (a Toolhelp snapshot), or -1.
+    int ThreadCount() const;
     // Its hidden utility windows (the tray icon's is one of them).
     std::vector<HWND> UtilityWindows() const;
     // What the shell sends when the user presses the left button on the program's tray icon (posted to
