@@ -82,6 +82,13 @@ TSubFolderFiler* TMenuFilerBase::MakeSubFolder(TFileObject& entry) {
 }
 
 void TMenuFilerBase::ShowSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry) {
+    PlaceSubFolder(child, entry);
+    child->Show();
+    ChildMenu = child;
+    ChildEntry = entry;
+}
+
+void TMenuFilerBase::PlaceSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry) {
     PlaceChild(this, child, entry);
     if (ShowTriangle) {
         // The triangles point to the side where the new window's own children will open.
@@ -90,7 +97,4 @@ void TMenuFilerBase::ShowSubFolder(TSubFolderFiler* child, TPopupButtonBase* ent
             if (dynamic_cast<TFolderButton*>(e)) e->SetTriangleSide(side);
         }
     }
-    child->Show();
-    ChildMenu = child;
-    ChildEntry = entry;
 }

@@ -28,6 +28,10 @@ public:
     // is being listed is opened after it instead (and returns null), the last such request winning.
     TPopupMenuBase* OpenSubFolder(TPopupButtonBase* entry) override;
 
+    // Places a subfolder window of this one beside it, level with `entry` (null: where it is), and points
+    // its folders' triangles to the side its own children will open to.
+    void PlaceSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry);
+
     bool ShowTriangle = false;
 
     // The shared watcher manager while any filer window lives, else null.

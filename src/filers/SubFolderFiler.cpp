@@ -9,7 +9,6 @@
 #include "shell/AttributeCache.h"
 #include "shell/FileSystemPath.h"
 #include "shell/ListOfItemIdList.h"
-#include "shell/MergeSort.h"
 #include "shell/ShellFolder.h"
 
 #include <commctrl.h>
@@ -17,30 +16,13 @@
 
 #include <algorithm>
 #include <memory>
-#include <string_view>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr SHCONTF kListed = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
-constexpr SFGAOF kRemovableDrive = SFGAO_REMOVABLE | SFGAO_FILESYSANCESTOR;
-
-HWND AppWindow() noexcept {
-    return fw::App() ? fw::App()->Handle() : nullptr;
-}
-
-// Removable drives are asked for their attributes once per run (asking spins the drive up).
-SFGAOF AttributesOf(IShellFolder* folder, PCUITEMID_CHILD item, PCIDLIST_ABSOLUTE absolute) {
-    if (AttributeCache) {
-        const SFGAOF cached = AttributeCache->Find(absolute);
-        if ((cached & kRemovableDrive) == kRemovableDrive) return cached;
-    }
-    SFGAOF mask = 0xFFFFFFFF;
-    if (FAILED(folder->GetAttributesOf(1, &item, &mask))) mask = 0;
-    if (AttributeCache && (mask & kRemovableDrive) == kRemovableDrive) AttributeCache->Add(absolute, mask);
-    return mask;
-}
-
 std::unique_ptr<TFileObject> MakeEntry(SFGAOF mask, unique_absolute_idlist absolute,
                                        unique_child_idlist item) {
     if (mask & SFGAO_FOLDER) {
@@ -60,7 +42,13 @@ TSubFolderFiler::TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileO
     if (const std::wstring* caption = entry.CaptionText()) SetCaption(*caption);
     SetIcon(fw::unique_hicon(entry.GetIcon()));
     folder_ = CopyIdList(entry.AbsoluteId());
-    Refill();
+    StartListing();
+    if (listing_ && listing_->WaitFor(ListingBudget)) {
+        ApplyListing();
+    } else if (listing_) {
+        loading_ = true;
+        AddPlaceholder(kLoading);
+    }
     RegisterDropTarget();
 }
 
@@ -97,7 +85,9 @@ LRESULT TSubFolderFiler::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // A burst of changes (an unzip, a drop of many files) queues one message per change: one refill
         // answers them all, and the user's keys and clicks are not kept waiting behind a queue of refills.
         DropQueuedMessages(kFolderChanged);
-        RefillWhenIdle();
+        Refill();
+    } else if (msg == kListingArrived) {
+        ListingArrived();
     }
     return TMenuFilerBase::WndProc(msg, wParam, lParam);
 }
@@ -132,21 +122,6 @@ bool TSubFolderFiler::EntryBusy() const {
     return ButtonManager->HandlerDepth() > 0;
 }
 
-void TSubFolderFiler::RefillWhenIdle() {
-    if (!EntryBusy()) {
-        if (refillLater_) refillLater_->SetEnabled(false);
-        Refill();
-        return;
-    }
-    // The entry the user works with stays until the step ends; then the window shows the new content.
-    if (!refillLater_) {
-        refillLater_ = new fw::Timer(this);
-        refillLater_->SetInterval(100);
-        refillLater_->OnTimer = [this](fw::Timer&) { RefillWhenIdle(); };
-    }
-    refillLater_->SetEnabled(true);
-}
-
 void TSubFolderFiler::AddPlaceholder(const wchar_t* caption) {
     auto* label = new TLabel;
     label->SetCaption(caption);
@@ -155,6 +130,43 @@ void TSubFolderFiler::AddPlaceholder(const wchar_t* caption) {
 }
 
 void TSubFolderFiler::Refill() {
+    if (!folder_) return;
+    // One listing at a time: what changes meanwhile is read by one more listing after it.
+    if (listing_) {
+        again_ = true;
+        return;
+    }
+    StartListing();
+}
+
+void TSubFolderFiler::StartListing() {
+    if (!folder_) return;
+    TFolderListing::KnownAttributes known;
+    if (AttributeCache) known = AttributeCache->Snapshot();
+    listing_.reset(TFolderListing::Start(folder_.get(), kListed, Handle(), kListingArrived, std::move(known),
+                                         ListingBinder));
+}
+
+void TSubFolderFiler::ListingArrived() {
+    // A message of a listing that was already shown, or of one let go.
+    if (!listing_ || !listing_->Done()) return;
+    if (!EntryBusy()) {
+        if (applyLater_) applyLater_->SetEnabled(false);
+        ApplyListing();
+        return;
+    }
+    // The entry the user works with stays until the step ends; then the window shows the new content.
+    if (!applyLater_) {
+        applyLater_ = new fw::Timer(this);
+        applyLater_->SetInterval(100);
+        applyLater_->OnTimer = [this](fw::Timer&) { ListingArrived(); };
+    }
+    applyLater_->SetEnabled(true);
+}
+
+void TSubFolderFiler::ApplyListing() {
+    const unique_folder_listing listing = std::move(listing_);
+    const bool wasLoading = std::exchange(loading_, false);
     // A highlight a key placed stays on its item, or on its place when the item is gone: the keyboard
     // user keeps going from there after F5, a rename or a change on disk.
     TPopupButtonBase* hot = ButtonManager->KeyboardHighlight() ? ButtonManager->HotEntry() : nullptr;
@@ -162,15 +174,20 @@ void TSubFolderFiler::Refill() {
     int place = 0;
     if (hot) {
         if (const std::wstring* text = hot->CaptionText()) caption = *text;
-        for (TPopupButtonBase* e : *ButtonManager) {
-            if (e == hot) break;
-            ++place;
-        }
+        place = std::max(0, ButtonManager->IndexOf(hot));
     }
     std::optional<CarriedEdit> edit = TakeOpenEdit();
-    Fill();
+    Fill(*listing);
     if (edit) ResumeEdit(*edit);
-    if (!hot || ButtonManager->EntryCount() == 0) return;
+    if (wasLoading) PlaceAfterLoading();
+    if (std::exchange(again_, false)) StartListing();
+    if (ButtonManager->EntryCount() == 0) return;
+    if (!hot) {
+        // Opened from the keyboard while it was still loading: the keys work on the first row.
+        if (wasLoading && Handle() && ::GetFocus() == Handle())
+            ButtonManager->MoveHighlight(THighlightMove::First);
+        return;
+    }
     TPopupButtonBase* again = nullptr;
     for (TPopupButtonBase* e : *ButtonManager) {
         const std::wstring* text = e->CaptionText();
@@ -181,6 +198,16 @@ void TSubFolderFiler::Refill() {
     }
     if (!again) again = ButtonManager->Entries(std::min(place, ButtonManager->EntryCount() - 1));
     if (again && again->Actionable()) ButtonManager->SetHighlight(again);
+}
+
+void TSubFolderFiler::PlaceAfterLoading() {
+    if (!Visible()) return;
+    TPopupMenuBase* parent = ParentMenu;
+    if (auto* filer = dynamic_cast<TMenuFilerBase*>(parent); filer && parent->ChildMenu == this) {
+        filer->PlaceSubFolder(this, nullptr);
+        return;
+    }
+    ClampToWorkArea(this);
 }
 
 std::optional<TSubFolderFiler::CarriedEdit> TSubFolderFiler::TakeOpenEdit() const {
@@ -219,82 +246,42 @@ void TSubFolderFiler::ResumeEdit(const CarriedEdit& edit) {
     // The item went away: so did its rename.
 }
 
-const wchar_t* TSubFolderFiler::EmptyCaption() const {
-    // A folder without a file-system path has only the shell to ask.
-    const std::wstring path = FileSystemPath(folder_.get());
-    if (path.empty()) return kNothing;
-    // Renamed, deleted or replaced by a file since the window opened.
-    const DWORD attributes = FileAttributesAt(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return kNoAccess;
-    // The shell listed nothing, yet the folder holds items it would show (the shell's own listing stops
-    // at paths of MAX_PATH on some systems): the folder is there but cannot be read through the shell.
-    WIN32_FIND_DATAW data;
-    const std::wstring pattern = path + (path.back() == L'\\' ? L"*" : L"\\*");
-    const HANDLE find = ::FindFirstFileExW(ExtendedLengthPath(pattern).c_str(), FindExInfoBasic, &data,
-                                           FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return kNothing;
-    bool holds = false;
-    constexpr DWORD kSuperHidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    do {
-        const std::wstring_view name = data.cFileName;
-        holds = name != L"." && name != L".." && (data.dwFileAttributes & kSuperHidden) != kSuperHidden;
-    } while (!holds && ::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return holds ? kNoAccess : kNothing;
-}
-
-void TSubFolderFiler::Fill() {
-    if (!folder_) return;
+void TSubFolderFiler::Fill(TFolderListing& listing) {
+    // Removable drives the worker asked for their attributes: the next listing takes them from here.
+    if (AttributeCache) {
+        for (const auto& [list, mask] : listing.TakeLearned()) {
+            try {
+                if (!AttributeCache->Find(list.get())) AttributeCache->Add(list.get(), mask);
+            } catch (const std::bad_alloc&) {
+                break;  // asked again next time
+            }
+        }
+    }
     ButtonManager->ClearEntries();
     EntriesCleared();
-    const TShellFolder folder(folder_.get());
-    // A folder that is gone cannot be bound by every shell.
-    if (!folder) {
-        AddPlaceholder(kNoAccess);
-        return;
+    switch (listing.Outcome()) {
+        case TListingOutcome::Empty:
+            AddPlaceholder(kNothing);
+            return;
+        case TListingOutcome::NoAccess:
+            AddPlaceholder(kNoAccess);
+            return;
+        case TListingOutcome::Listed:
+            break;
     }
-    fw::ComPtr<IEnumIDList> items;
-    const HRESULT listed = folder->EnumObjects(AppWindow(), kListed, items.put());
-    if (FAILED(listed)) {
-        AddPlaceholder(kNoAccess);
-        return;
-    }
-    std::vector<std::unique_ptr<TFileObject>> entries;
-    PITEMID_CHILD raw = nullptr;
-    // Success without an enumerator is an empty listing.
-    while (items && items->Next(1, &raw, nullptr) == S_OK) {
-        unique_child_idlist item = AdoptIdList(raw);
-        STRRET reply{};
-        if (FAILED(folder->GetDisplayNameOf(item.get(), SHGDN_NORMAL, &reply))) continue;
-        const std::wstring name = StrRetToString(reply, item.get());
-        unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), item.get());
+    std::vector<TListedItem> items = listing.TakeItems();
+    for (TListedItem& found : items) {
+        unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), found.item.get());
         if (!absolute) continue;
-        const SFGAOF mask = AttributesOf(folder.Folder(), item.get(), absolute.get());
-        // File data only for plain files and folders, never for drives and the folders above them.
-        WIN32_FIND_DATAW data{};
-        const bool haveData = (mask & SFGAO_FILESYSTEM) && !(mask & SFGAO_FILESYSANCESTOR) &&
-                              SUCCEEDED(::SHGetDataFromIDListW(folder.Folder(), item.get(), SHGDFIL_FINDDATA,
-                                                               &data, sizeof(data)));
-        std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(item));
+        const SFGAOF mask = found.attributes;
+        std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(found.item));
         // The side this window's submenus open to: a refill keeps what the placing chose.
         if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(OpensRight ? 1 : 0);
-        entry->SetCaption(name);
+        entry->SetCaption(found.name);
         entry->SetAttributes(mask);
-        if (haveData) entry->SetFileAttributes(data.dwFileAttributes);
-        entries.push_back(std::move(entry));
+        if (found.haveFileData) entry->SetFileAttributes(found.fileAttributes);
+        ButtonManager->AddEntry(entry.release());
     }
-    items.reset();
-    if (entries.empty()) {
-        AddPlaceholder(EmptyCaption());
-        return;
-    }
-    // The folder's own order: the low 16 bits of CompareIDs, read as a signed number.
-    IShellFolder* order = folder.Folder();
-    MergeSort(entries, [order](const std::unique_ptr<TFileObject>& a, const std::unique_ptr<TFileObject>& b) {
-        const HRESULT r = order->CompareIDs(0, a->RelativeId(), b->RelativeId());
-        return static_cast<short>(HRESULT_CODE(r)) < 0;
-    });
-    for (auto& entry : entries) ButtonManager->AddEntry(entry.release());
     ButtonManager->FinishLayout();
     FitHeightToWorkArea(this);
 }

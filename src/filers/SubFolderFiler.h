@@ -1,16 +1,23 @@
 // The window of one shell folder: every submenu of the cascade is one, and a start with a folder path
 // opens one directly. It lists the folder's items (hidden ones included) in the folder's own order, each
 // coloured by its attributes; "(なし)" when there is nothing to list, "アクセスできません" when the folder
-// cannot be listed or is gone. It refills when the folder changes on disk (the watcher's message, at most
-// one refill for a burst of changes; once more when it is watched again after a pause) and on F5, keeping
-// a rename box that was left open over its item, and it hands files dropped on it to the folder's own drop
-// target.
+// cannot be listed or is gone.
+//
+// The listing runs on a worker (shell/FolderListing.h): the window waits for it a short while before it
+// shows, so a quick folder appears complete; a slower one appears at once with "読み込み中…" and fills when
+// the listing arrives. It refills when the folder changes on disk (the watcher's message, at most one refill
+// for a burst of changes; once more when it is watched again after a pause) and on F5, on a worker too:
+// the rows stay as they are, and usable, until the new listing is there, and are then replaced in one
+// step, keeping a rename box that was left open over its item. At most one listing runs per window;
+// changes that come meanwhile make one more after it. It hands files dropped on it to the folder's own
+// drop target.
 #pragma once
 
 #include "filers/MenuFilerBase.h"
 #include "framework/ComPtr.h"
 #include "framework/Timer.h"
 #include "operations/EditCaptionButton.h"
+#include "shell/FolderListing.h"
 #include "shell/IdList.h"
 
 #include <oleidl.h>
@@ -25,6 +32,17 @@ public:
     static constexpr fw::FormParams kParams{L"TSubFolderFiler"};
     static constexpr wchar_t kNothing[] = L"(なし)";
     static constexpr wchar_t kNoAccess[] = L"アクセスできません";
+    static constexpr wchar_t kLoading[] = L"読み込み中…";
+    // How long a new window waits for its listing before it shows with kLoading (milliseconds): a folder
+    // listed within it appears complete, with no placeholder and no flicker.
+    static constexpr unsigned long kListingBudget = 100;
+    // Posted by the worker to the window when its listing is there.
+    static constexpr UINT kListingArrived = WM_USER + 101;
+
+    // The wait of new windows (tests that read a window at once wait longer) and the binding of folders on
+    // the worker (tests hand out folders of their own); kListingBudget and the shell by default.
+    static inline unsigned long ListingBudget = kListingBudget;
+    static inline TFolderListing::Binder ListingBinder = nullptr;
 
     // A window on the folder that `entry` stands for, filled, hidden; the caption and icon are the entry's.
     TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileObject& entry, fw::Component* adopter);
@@ -37,8 +55,12 @@ public:
 
     // Asks for a refill through the window's queue (so it never runs inside another refill).
     virtual void RequestRefresh();
-    // Lists the folder again, from scratch.
+    // Lists the folder again; the rows are replaced when the listing arrives.
     void Refill();
+    // Whether a listing runs or waits to be shown (the rows are not yet what the folder holds).
+    bool ListingPending() const noexcept { return listing_ != nullptr || again_; }
+    // The running listing, or null (tests).
+    TFolderListing* Listing() const noexcept { return listing_.get(); }
 
     PCIDLIST_ABSOLUTE Folder() const noexcept { return folder_.get(); }
     // The folder's own drop target, registered for this window (null when the folder offers none).
@@ -63,20 +85,27 @@ private:
     std::optional<CarriedEdit> TakeOpenEdit() const;
     // Opens the box again over the item's new entry; nothing when the item is gone.
     void ResumeEdit(const CarriedEdit& edit);
-    // The placeholder of a listing that gave nothing: "(なし)", or "アクセスできません" for a folder that
-    // is gone or holds items the shell did not list.
-    const wchar_t* EmptyCaption() const;
-    // Refills now, or as soon as no entry is busy any more.
-    void RefillWhenIdle();
+    // Starts the worker on the folder.
+    void StartListing();
+    // The worker's message: shows the listing now, or as soon as no entry is busy any more.
+    void ListingArrived();
+    // Replaces the rows with the arrived listing, keeping the keyboard's highlight and an open rename box.
+    void ApplyListing();
     void AddPlaceholder(const wchar_t* caption);
-    // Lists the folder into the emptied window.
-    void Fill();
+    // Puts the listing's items into the emptied window.
+    void Fill(TFolderListing& listing);
+    // A window that showed kLoading has its full size now: it is placed again beside its parent (or kept
+    // on its monitor), as it would have been placed with these rows.
+    void PlaceAfterLoading();
     void RegisterDropTarget();
     void RevokeDropTarget() noexcept;
 
     unique_absolute_idlist folder_;
     fw::ComPtr<IDropTarget> dropTarget_;
     bool dropRegistered_ = false;
-    fw::Timer* refillLater_ = nullptr;  // owned by the window; checks again while an entry is busy
+    unique_folder_listing listing_;
+    bool again_ = false;               // the folder changed while a listing ran: one more after it
+    bool loading_ = false;             // the window shows kLoading
+    fw::Timer* applyLater_ = nullptr;  // owned by the window; tries again while an entry is busy
     bool watchedBefore_ = false;
 };

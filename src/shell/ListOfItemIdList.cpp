@@ -32,6 +32,16 @@ std::uint32_t TListOfITEMIDLIST::Find(PCUIDLIST_ABSOLUTE list) const noexcept {
     return 0;
 }
 
+std::vector<std::pair<unique_absolute_idlist, std::uint32_t>> TListOfITEMIDLIST::Snapshot() const {
+    std::vector<std::pair<unique_absolute_idlist, std::uint32_t>> copy;
+    auto value = values_.begin();
+    for (ITEMIDLIST_ABSOLUTE* key : keys_) {
+        if (unique_absolute_idlist list = CopyIdList(key)) copy.emplace_back(std::move(list), **value);
+        ++value;
+    }
+    return copy;
+}
+
 void TListOfITEMIDLIST::Clear() noexcept {
     for (ITEMIDLIST_ABSOLUTE* key : keys_) malloc_->Free(key);
     keys_.Clear();

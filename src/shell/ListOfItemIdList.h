@@ -5,11 +5,14 @@
 #pragma once
 
 #include "shell/Chain.h"
+#include "shell/IdList.h"
 #include "shell/Malloc.h"
 
 #include <shlobj.h>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class TListOfITEMIDLIST {
 public:
@@ -23,6 +26,8 @@ public:
     void Add(PCUIDLIST_ABSOLUTE list, std::uint32_t value);
     // The value of the first key byte-equal to `list`, or 0.
     std::uint32_t Find(PCUIDLIST_ABSOLUTE list) const noexcept;
+    // Copies of every key with its value, for a worker thread that may not touch the cache itself.
+    std::vector<std::pair<unique_absolute_idlist, std::uint32_t>> Snapshot() const;
     // Frees every key with the allocator and empties both chains.
     void Clear() noexcept;
     int Count() const noexcept { return keys_.Count(); }

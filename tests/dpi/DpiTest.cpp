@@ -28,6 +28,9 @@
 
 namespace {
 
+// The folder windows made here are read at once: they wait for their listing however busy the machine is.
+[[maybe_unused]] const bool kWaitForListings = (TSubFolderFiler::ListingBudget = 20000, true);
+
 using namespace std::chrono_literals;
 using popuptest::OnEntry;
 using popuptest::ScreenRect;

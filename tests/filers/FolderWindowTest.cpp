@@ -22,6 +22,16 @@ namespace {
 using namespace std::chrono_literals;
 using optest::ShellEntryTest;
 
+// The windows of these tests (and of the keyboard's) are read as soon as they are made: they wait for
+// their listing however busy the machine is.
+[[maybe_unused]] const bool kWaitForListings = (TSubFolderFiler::ListingBudget = 20000, true);
+
+// A refill, and its listing shown.
+void Refilled(TSubFolderFiler* w) {
+    w->Refill();
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->ListingPending(); }, 10s));
+}
+
 // A folder window that counts the refill requests that reach it (those not answered by an earlier
 // refill of the same burst).
 class CountingFolderWindow : public TSubFolderFiler {
@@ -437,7 +447,7 @@ TEST_F(FolderWindow, ARefillKeepsTheTrianglesOnTheSideItsSubmenusOpenTo) {
     ASSERT_TRUE(child && !child->OpensRight);
     auto side = [&] { return dynamic_cast<TFolderButton&>(*child->ButtonManager->Entries(0)).TriangleSide; };
     EXPECT_EQ(side(), 0);
-    child->Refill();
+    Refilled(child);
     EXPECT_EQ(side(), 0) << "the triangle moved to the other side";
 }
 
@@ -448,10 +458,10 @@ TEST_F(FolderWindow, AFolderThatIsGoneOrBeyondTheShellsReachCannotBeAccessed) {
     ASSERT_TRUE(Shows(w, L"中.txt"));
     const std::vector<std::wstring> noAccess{TSubFolderFiler::kNoAccess};
     ASSERT_TRUE(::MoveFileW(gone.c_str(), (gone + L"2").c_str()));
-    w->Refill();
+    Refilled(w);
     EXPECT_EQ(Captions(w), noAccess) << "renamed";
     ASSERT_TRUE(qbtest::MakeFile(gone));
-    w->Refill();
+    Refilled(w);
     EXPECT_EQ(Captions(w), noAccess) << "replaced by a file";
 
     // A folder deeper than MAX_PATH, reached from its parent, and watched by its whole path.
