@@ -113,16 +113,21 @@ Figures Measure(int files, TPopupMenuManager& manager, HWND answering) {
         const TPopupButtonBase* first = window->ButtonManager->Entries(0);
         return first && first->CaptionText() && *first->CaptionText() != TSubFolderFiler::kLoading;
     };
-    while (!showsRows()) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
+    // One message at a time: the batches keep the queue busy, and a pump that drains it would not return
+    // before the last one.
+    auto handleOne = [] {
+        MSG msg;
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        } else {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    };
+    while (!showsRows()) handleOne();
     ::UpdateWindow(window->Handle());
     f.firstScreen = SecondsSince(start);
-    while (window->ListingPending()) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
+    while (window->ListingPending()) handleOne();
     f.allRows = SecondsSince(start);
     Pump();
     f.worstAnswer = watch.Stop();
