@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <vector>
 
 namespace bench {
@@ -23,6 +24,21 @@ SIZE_T PrivateBytes() {
     ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                            sizeof(counters));
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+std::wstring MakeBenchFolder(int files) {
+    const std::wstring folder = L"C:\\quillbrook-bench\\" + std::to_wstring(files) + L" files";
+    ::CreateDirectoryW(L"C:\\quillbrook-bench", nullptr);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (int i = 0; i < files; ++i) {
+        wchar_t name[64];
+        swprintf(name, 64, L"\\文書 %05d.txt", i);
+        const std::wstring path = folder + name;
+        if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    }
+    return folder;
 }
 
 std::wstring WriteBitmap(const std::wstring& name, int side, int bitsPerPixel) {

@@ -26,6 +26,10 @@ inline double MicrosecondsSince(Clock::time_point start) {
     return SecondsSince(start) * 1e6;
 }
 
+// A folder of `files` empty files ("文書 00000.txt" ...) on the C: drive, made the first time and kept
+// for later runs (making a hundred thousand files takes a while). Its path.
+std::wstring MakeBenchFolder(int files);
+
 // A side x side picture in the temp folder under `name`: 8 bits per pixel (a grey ramp) or 24 (a
 // pattern). Written a band of rows at a time, so a picture of gigabytes needs no buffer of its size.
 // Its path, or empty when it cannot be written.

@@ -27,21 +27,6 @@ namespace {
 
 using namespace bench;
 
-std::wstring MakeFolder(int files) {
-    const std::wstring folder = L"C:\\quillbrook-bench\\" + std::to_wstring(files) + L" files";
-    ::CreateDirectoryW(L"C:\\quillbrook-bench", nullptr);
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < files; ++i) {
-        wchar_t name[64];
-        swprintf(name, 64, L"\\文書 %05d.txt", i);
-        const std::wstring path = folder + name;
-        if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-    }
-    return folder;
-}
-
 // The shell calls that showing the first screen of the folder needs, without any window.
 double BareListing(const std::wstring& path) {
     const auto start = Clock::now();
@@ -91,7 +76,7 @@ struct Figures {
 };
 
 Figures Measure(int files, TPopupMenuManager& manager) {
-    const std::wstring path = MakeFolder(files);
+    const std::wstring path = MakeBenchFolder(files);
     Figures f;
     BareListing(path);  // once to warm the shell's caches for both sides alike
     f.bare = BareListing(path);
@@ -126,6 +111,8 @@ int wmain() {
     // The windows are laid out for the display's DPI, as the program's are.
     fw::RequestPerMonitorDpiAwareness();
     ::OleInitialize(nullptr);
+    // The whole window, as it shows once its listing is there.
+    TSubFolderFiler::ListingBudget = 600000;
     {
         fw::Application app(::GetModuleHandleW(nullptr));
         TPopupMenuManager manager(nullptr);

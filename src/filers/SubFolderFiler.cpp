@@ -46,8 +46,13 @@ TSubFolderFiler::TSubFolderFiler(fw::Component* owner, bool showTriangle, TFileO
     if (listing_ && listing_->WaitFor(ListingBudget)) {
         ApplyListing();
     } else if (listing_) {
-        loading_ = true;
-        AddPlaceholder(kLoading);
+        // Too slow to wait for: the window shows what is there, and grows as the rest comes.
+        growing_ = true;
+        AppendArrived();
+        if (ButtonManager->EntryCount() == 0) {
+            loading_ = true;
+            AddPlaceholder(kLoading);
+        }
     }
     RegisterDropTarget();
 }
@@ -149,7 +154,13 @@ void TSubFolderFiler::StartListing() {
 
 void TSubFolderFiler::ListingArrived() {
     // A message of a listing that was already shown, or of one let go.
-    if (!listing_ || !listing_->Done()) return;
+    if (!listing_) return;
+    if (growing_) {
+        AppendArrived();
+        return;
+    }
+    // A refill shows the new rows all at once.
+    if (!listing_->Done()) return;
     if (!EntryBusy()) {
         if (applyLater_) applyLater_->SetEnabled(false);
         ApplyListing();
@@ -177,15 +188,15 @@ void TSubFolderFiler::ApplyListing() {
         place = std::max(0, ButtonManager->IndexOf(hot));
     }
     std::optional<CarriedEdit> edit = TakeOpenEdit();
-    Fill(*listing);
+    LearnAttributes(*listing);
+    std::vector<TListedItem> items = listing->TakeReady();
+    Fill(listing->Outcome(), items);
     if (edit) ResumeEdit(*edit);
     if (wasLoading) PlaceAfterLoading();
     if (std::exchange(again_, false)) StartListing();
     if (ButtonManager->EntryCount() == 0) return;
     if (!hot) {
-        // Opened from the keyboard while it was still loading: the keys work on the first row.
-        if (wasLoading && Handle() && ::GetFocus() == Handle())
-            ButtonManager->MoveHighlight(THighlightMove::First);
+        if (wasLoading) TakeKeysToFirstRow();
         return;
     }
     TPopupButtonBase* again = nullptr;
@@ -198,6 +209,50 @@ void TSubFolderFiler::ApplyListing() {
     }
     if (!again) again = ButtonManager->Entries(std::min(place, ButtonManager->EntryCount() - 1));
     if (again && again->Actionable()) ButtonManager->SetHighlight(again);
+}
+
+void TSubFolderFiler::AppendArrived() {
+    // Done is read first: the rows taken after it are the last ones.
+    const bool done = listing_->Done();
+    std::vector<TListedItem> items = listing_->TakeReady();
+    if (!items.empty()) {
+        if (std::exchange(loading_, false)) {
+            ButtonManager->ClearEntries();
+            EntriesCleared();
+        }
+        const bool first = ButtonManager->EntryCount() == 0;
+        const int width = ClientWidth();
+        AddRows(items);
+        ButtonManager->FinishLayout();
+        FitHeightToWorkArea(this);
+        // The window widens once, when the widest name is known: it does not move while it is read.
+        if (!first && ClientWidth() > width) SetClientWidth(width);
+        if (first) {
+            PlaceAfterLoading();
+            TakeKeysToFirstRow();
+        }
+    }
+    if (!done) return;
+    const unique_folder_listing listing = std::move(listing_);
+    growing_ = false;
+    LearnAttributes(*listing);
+    if (loading_ || ButtonManager->EntryCount() == 0) {
+        loading_ = false;
+        std::vector<TListedItem> none;
+        Fill(listing->Outcome() == TListingOutcome::Listed ? TListingOutcome::Empty : listing->Outcome(),
+             none);
+    } else {
+        SetClientWidth(ButtonManager->ClientWidth());
+        FitHeightToWorkArea(this);
+    }
+    PlaceAfterLoading();
+    if (std::exchange(again_, false)) StartListing();
+}
+
+void TSubFolderFiler::TakeKeysToFirstRow() {
+    // Opened from the keyboard while it was still loading: the keys work on the first row.
+    if (Handle() && ::GetFocus() == Handle() && !ButtonManager->HotEntry())
+        ButtonManager->MoveHighlight(THighlightMove::First);
 }
 
 void TSubFolderFiler::PlaceAfterLoading() {
@@ -246,31 +301,32 @@ void TSubFolderFiler::ResumeEdit(const CarriedEdit& edit) {
     // The item went away: so did its rename.
 }
 
-void TSubFolderFiler::Fill(TFolderListing& listing) {
+void TSubFolderFiler::LearnAttributes(TFolderListing& listing) {
     // Removable drives the worker asked for their attributes: the next listing takes them from here.
-    if (AttributeCache) {
-        for (const auto& [list, mask] : listing.TakeLearned()) {
-            try {
-                if (!AttributeCache->Find(list.get())) AttributeCache->Add(list.get(), mask);
-            } catch (const std::bad_alloc&) {
-                break;  // asked again next time
-            }
+    if (!AttributeCache) return;
+    for (const auto& [list, mask] : listing.TakeLearned()) {
+        try {
+            if (!AttributeCache->Find(list.get())) AttributeCache->Add(list.get(), mask);
+        } catch (const std::bad_alloc&) {
+            return;  // asked again next time
         }
     }
+}
+
+void TSubFolderFiler::Fill(TListingOutcome outcome, std::vector<TListedItem>& rows) {
     ButtonManager->ClearEntries();
     EntriesCleared();
-    switch (listing.Outcome()) {
-        case TListingOutcome::Empty:
-            AddPlaceholder(kNothing);
-            return;
-        case TListingOutcome::NoAccess:
-            AddPlaceholder(kNoAccess);
-            return;
-        case TListingOutcome::Listed:
-            break;
+    if (outcome != TListingOutcome::Listed || rows.empty()) {
+        AddPlaceholder(outcome == TListingOutcome::NoAccess ? kNoAccess : kNothing);
+        return;
     }
-    std::vector<TListedItem> items = listing.TakeItems();
-    for (TListedItem& found : items) {
+    AddRows(rows);
+    ButtonManager->FinishLayout();
+    FitHeightToWorkArea(this);
+}
+
+void TSubFolderFiler::AddRows(std::vector<TListedItem>& rows) {
+    for (TListedItem& found : rows) {
         unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), found.item.get());
         if (!absolute) continue;
         const SFGAOF mask = found.attributes;
@@ -282,8 +338,6 @@ void TSubFolderFiler::Fill(TFolderListing& listing) {
         if (found.haveFileData) entry->SetFileAttributes(found.fileAttributes);
         ButtonManager->AddEntry(entry.release());
     }
-    ButtonManager->FinishLayout();
-    FitHeightToWorkArea(this);
 }
 
 void TSubFolderFiler::RegisterDropTarget() {

@@ -24,6 +24,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class TFileObject;
 
@@ -91,9 +92,18 @@ private:
     void ListingArrived();
     // Replaces the rows with the arrived listing, keeping the keyboard's highlight and an open rename box.
     void ApplyListing();
+    // A first listing too slow to wait for: the rows that came are added below the others, and once the
+    // listing is done the window takes its final size.
+    void AppendArrived();
+    // The window has the focus and nothing is highlighted: the first row is.
+    void TakeKeysToFirstRow();
     void AddPlaceholder(const wchar_t* caption);
-    // Puts the listing's items into the emptied window.
-    void Fill(TFolderListing& listing);
+    // The removable drives' attributes the listing asked for go to the attribute cache.
+    void LearnAttributes(TFolderListing& listing);
+    // Empties the window and puts the rows (or the placeholder for the outcome) into it.
+    void Fill(TListingOutcome outcome, std::vector<TListedItem>& rows);
+    // Entries for the rows, added after the others.
+    void AddRows(std::vector<TListedItem>& rows);
     // A window that showed kLoading has its full size now: it is placed again beside its parent (or kept
     // on its monitor), as it would have been placed with these rows.
     void PlaceAfterLoading();
@@ -106,6 +116,7 @@ private:
     unique_folder_listing listing_;
     bool again_ = false;               // the folder changed while a listing ran: one more after it
     bool loading_ = false;             // the window shows kLoading
+    bool growing_ = false;             // the first listing's rows are added as they come
     fw::Timer* applyLater_ = nullptr;  // owned by the window; tries again while an entry is busy
     bool watchedBefore_ = false;
 };

@@ -6,6 +6,7 @@
 #include "shell/ShellFolder.h"
 
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -86,7 +87,8 @@ void TFolderListing::Execute() noexcept {
     try {
         List();
     } catch (...) {
-        items_.clear();
+        const std::lock_guard hold(lock_);
+        ready_.clear();
         outcome_ = TListingOutcome::NoAccess;
     }
     // The shell's objects are gone before the apartment.
@@ -94,6 +96,28 @@ void TFolderListing::Execute() noexcept {
     done_ = true;
     ::SetEvent(done_event_);
     if (!cancelled_) ::PostMessageW(target_, message_, 0, 0);
+}
+
+std::vector<TListedItem> TFolderListing::TakeReady() {
+    const std::lock_guard hold(lock_);
+    told_ = false;
+    return std::move(ready_);
+}
+
+void TFolderListing::Hand(std::vector<TListedItem>& batch) {
+    if (batch.empty()) return;
+    bool tell = false;
+    {
+        const std::lock_guard hold(lock_);
+        if (ready_.empty()) {
+            ready_ = std::move(batch);
+        } else {
+            for (TListedItem& row : batch) ready_.push_back(std::move(row));
+        }
+        tell = !std::exchange(told_, true);
+    }
+    batch.clear();
+    if (tell && !cancelled_) ::PostMessageW(target_, message_, 0, 0);
 }
 
 void TFolderListing::List() {
@@ -106,39 +130,51 @@ void TFolderListing::List() {
     fw::ComPtr<IEnumIDList> enumerator;
     // No owner window: a folder that would ask the user something (a disk to insert) fails instead.
     if (FAILED(folder->EnumObjects(nullptr, flags_, enumerator.put()))) return;
+    std::vector<TListedItem> rows;
     PITEMID_CHILD raw = nullptr;
     // Success without an enumerator is an empty listing.
     while (!cancelled_ && enumerator && enumerator->Next(1, &raw, nullptr) == S_OK) {
-        TListedItem found;
-        found.item = AdoptIdList(raw);
-        STRRET reply{};
-        if (FAILED(folder->GetDisplayNameOf(found.item.get(), SHGDN_NORMAL, &reply))) continue;
-        found.name = StrRetToString(reply, found.item.get());
-        found.attributes = AttributesOf(*folder.get(), found.item.get());
-        // File data only for plain files and folders, never for drives and the folders above them.
-        const SFGAOF mask = found.attributes;
-        WIN32_FIND_DATAW data{};
-        if ((mask & SFGAO_FILESYSTEM) && !(mask & SFGAO_FILESYSANCESTOR) &&
-            SUCCEEDED(::SHGetDataFromIDListW(folder.get(), found.item.get(), SHGDFIL_FINDDATA, &data,
-                                             sizeof(data)))) {
-            found.haveFileData = true;
-            found.fileAttributes = data.dwFileAttributes;
-            found.fileName = data.cFileName;
-        }
-        items_.push_back(std::move(found));
+        rows.emplace_back().item = AdoptIdList(raw);
     }
     enumerator.reset();
-    if (cancelled_) {
-        items_.clear();
-        return;
-    }
-    if (items_.empty()) {
-        outcome_ = EmptyOutcome();
-        return;
-    }
+    if (cancelled_) return;
+    // The order needs only the items: the details of rows far down may come after the first screen.
     IShellFolder& order = *folder.get();
-    MergeSort(items_, [&order](const TListedItem& a, const TListedItem& b) { return Before(order, a, b); });
-    outcome_ = TListingOutcome::Listed;
+    MergeSort(rows, [&order](const TListedItem& a, const TListedItem& b) { return Before(order, a, b); });
+    std::vector<TListedItem> batch;
+    bool handed = false;
+    ULONGLONG batchStart = ::GetTickCount64();
+    for (TListedItem& row : rows) {
+        if (cancelled_) return;
+        if (!Describe(order, row)) continue;
+        batch.push_back(std::move(row));
+        const size_t limit = handed ? kBatch : kFirstBatch;
+        if (batch.size() >= limit || (handed && ::GetTickCount64() - batchStart >= kBatchTime)) {
+            Hand(batch);
+            handed = true;
+            batchStart = ::GetTickCount64();
+        }
+    }
+    handed = handed || !batch.empty();
+    Hand(batch);
+    outcome_ = handed ? TListingOutcome::Listed : EmptyOutcome();
+}
+
+bool TFolderListing::Describe(IShellFolder& folder, TListedItem& row) {
+    STRRET reply{};
+    if (FAILED(folder.GetDisplayNameOf(row.item.get(), SHGDN_NORMAL, &reply))) return false;
+    row.name = StrRetToString(reply, row.item.get());
+    row.attributes = AttributesOf(folder, row.item.get());
+    // File data only for plain files and folders, never for drives and the folders above them.
+    const SFGAOF mask = row.attributes;
+    WIN32_FIND_DATAW data{};
+    if ((mask & SFGAO_FILESYSTEM) && !(mask & SFGAO_FILESYSANCESTOR) &&
+        SUCCEEDED(::SHGetDataFromIDListW(&folder, row.item.get(), SHGDFIL_FINDDATA, &data, sizeof(data)))) {
+        row.haveFileData = true;
+        row.fileAttributes = data.dwFileAttributes;
+        row.fileName = data.cFileName;
+    }
+    return true;
 }
 
 SFGAOF TFolderListing::AttributesOf(IShellFolder& folder, PCUITEMID_CHILD item) {

@@ -34,6 +34,8 @@ const wchar_t* NameOf(PCUIDLIST_RELATIVE item) {
 class GateFolder final : public fw::ComObject<IShellFolder> {
 public:
     HANDLE gate = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // Names from "r" on are given only once this is open (rows far down a big folder).
+    HANDLE nameGate = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
     std::atomic<int> listings{0};
     std::mutex lock;
     std::vector<std::wstring> names;
@@ -67,6 +69,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF, STRRET* name) noexcept override {
+        if (NameOf(item)[0] == L'r') ::WaitForSingleObject(nameGate, INFINITE);
         const size_t bytes = (::lstrlenW(NameOf(item)) + 1) * sizeof(wchar_t);
         name->uType = STRRET_WSTR;
         name->pOleStr = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
@@ -101,7 +104,10 @@ public:
     }
 
 private:
-    ~GateFolder() override { ::CloseHandle(gate); }
+    ~GateFolder() override {
+        ::CloseHandle(gate);
+        ::CloseHandle(nameGate);
+    }
 };
 
 GateFolder* g_folder = nullptr;
@@ -118,6 +124,7 @@ protected:
     }
     void TearDown() override {
         ::SetEvent(folder->gate);
+        ::SetEvent(folder->nameGate);
         TSubFolderFiler::ListingBinder = nullptr;
         TSubFolderFiler::ListingBudget = budget_;
         ShellEntryTest::TearDown();
@@ -156,6 +163,23 @@ TEST_F(SlowListing, ShowsLoadingThenItsRowsAndKeepsThemWhileARefillIsListed) {
     ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->ListingPending(); }, 5s));
     EXPECT_EQ(Captions(w), (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
     EXPECT_EQ(folder->listings, 3) << "the first, the refill, and one more for what came meanwhile";
+}
+
+TEST_F(SlowListing, ABigFolderShowsItsFirstScreenBeforeTheRowsFarDownAreNamed) {
+    folder->names.clear();
+    for (int i = 0; i < 300; ++i)
+        folder->names.push_back((i < 150 ? L"a" : L"r") + std::to_wstring(1000 + i));
+    ::ResetEvent(folder->nameGate);
+    ::SetEvent(folder->gate);
+    TSubFolderFiler* w = TSubFolderFiler::OpenFolderByPath(menus.get(), folder_->Path(), false);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return w->ButtonManager->EntryCount() >= 128; }, 5s));
+    EXPECT_EQ(*w->ButtonManager->Entries(0)->CaptionText(), L"a1000");
+    EXPECT_TRUE(w->ListingPending());
+    ::SetEvent(folder->nameGate);
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->ListingPending(); }, 5s));
+    ASSERT_EQ(w->ButtonManager->EntryCount(), 300);
+    EXPECT_EQ(*w->ButtonManager->Entries(299)->CaptionText(), L"r1299");
 }
 
 TEST_F(SlowListing, AWindowClosedWhileItsFolderIsListedLeavesNothingBehind) {
