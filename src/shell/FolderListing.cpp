@@ -5,11 +5,14 @@
 #include "shell/MergeSort.h"
 #include "shell/ShellFolder.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
 namespace {
 
+// While a window waits for its listing, messages sent to it are answered at least this often (ms).
+constexpr ULONGLONG kAnswerSlice = 10;
 constexpr SFGAOF kRemovableDrive = SFGAO_REMOVABLE | SFGAO_FILESYSANCESTOR;
 
 // The folder's own order: the low 16 bits of CompareIDs, read as a signed number.
@@ -62,14 +65,11 @@ bool TFolderListing::WaitFor(unsigned long milliseconds) const noexcept {
         if (now >= until) return false;
         // Only sent messages are answered here (a screen reader's question, another program's
         // SendMessage): posted ones wait for the message loop, so nothing of the program runs meanwhile.
-        const DWORD r = ::MsgWaitForMultipleObjects(1, &done_event_, FALSE, static_cast<DWORD>(until - now),
-                                                    QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        } else if (r != WAIT_OBJECT_0 && r != WAIT_TIMEOUT) {
-            return done_;
-        }
+        // They are looked for every few milliseconds too: not every system wakes the wait for them.
+        const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(until - now, kAnswerSlice));
+        ::MsgWaitForMultipleObjects(1, &done_event_, FALSE, slice, QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
