@@ -335,7 +335,10 @@ void TSubFolderFiler::AddRows(std::vector<TListedItem>& rows) {
         if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(OpensRight ? 1 : 0);
         entry->SetCaption(found.name);
         entry->SetAttributes(mask);
-        if (found.haveFileData) entry->SetFileAttributes(found.fileAttributes);
+        if (found.haveFileData) {
+            entry->SetFileAttributes(found.fileAttributes);
+            entry->SetFileName(found.fileName);
+        }
         ButtonManager->AddEntry(entry.release());
     }
 }

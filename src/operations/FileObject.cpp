@@ -1,30 +1,52 @@
 #include "operations/FileObject.h"
 
+#include "operations/CloudMark.h"
 #include "operations/ShellCommands.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 #include "shell/ShellFolder.h"
 #include "shell/SystemImageList.h"
+#include "shell/TypeIcons.h"
 
 #include <shellapi.h>
 
 TFileObject::TFileObject(unique_absolute_idlist absolute, unique_child_idlist relative)
     : malloc_(TMalloc::Shared()), absolute_(std::move(absolute)), relative_(std::move(relative)) {}
 
-void TFileObject::PrepareIcon() {
-    // Looked up once, when first painted or asked for: under Wine each lookup costs milliseconds, and a
-    // folder of thousands of items shows only a few of them.
-    if (iconLookedUp_) return;
-    iconLookedUp_ = true;
-    UpdateIcon();
+void TFileObject::SetFileName(std::wstring_view name) {
+    fileKind_ = TTypeIcons::KindOf(name);
 }
 
-void TFileObject::UpdateIcon() {
-    SHFILEINFOW info{};
-    const DWORD_PTR list = ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute_.get()), 0, &info,
-                                            sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    ImageList = reinterpret_cast<HIMAGELIST>(list);
-    if (list) ImageIndex = info.iIcon;
+bool TFileObject::ShowsFolder() const noexcept {
+    if (fileKind_ != TTypeIcons::kNoName) return (FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (Attributes & SFGAO_FOLDER) != 0;
+}
+
+void TFileObject::PrepareIcon() {
+    if (iconPrepared_) return;
+    iconPrepared_ = true;
+    const TTypeIcons::Icon icon = ShowsFolder() ? TTypeIcons::FolderIcon() : TTypeIcons::FileIcon(fileKind_);
+    ImageList = icon.list;
+    ImageIndex = icon.index;
+}
+
+void TFileObject::IconPainted(fw::Canvas& canvas, const RECT& icon) {
+    if (IsCloudPlaceholder()) {
+        DrawCloudMark(canvas, icon);
+        return;
+    }
+    // Only rows that are seen ask, each once; the worker answers through the queue.
+    if (ownIconAsked_) return;
+    ownIconAsked_ = true;
+    RequestIcon(AbsoluteId());
+}
+
+void TFileObject::IconFetched(int index) {
+    if (index < 0 || (ImageList && index == ImageIndex)) return;
+    if (!ImageList) ImageList = SystemImageListFor(IconSize());
+    ImageIndex = index;
+    // Only this row is drawn again.
+    if (TPopupButtonManager* container = Container()) container->InvalidateRect(BoundsRect());
 }
 
 HIMAGELIST TFileObject::ImageListFor(int size) {

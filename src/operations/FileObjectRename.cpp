@@ -6,6 +6,7 @@
 #include "popup/PopupButtonManager.h"
 #include "shell/FileSystemPath.h"
 #include "shell/ShellFolder.h"
+#include "shell/TypeIcons.h"
 
 #include <string_view>
 
@@ -120,7 +121,14 @@ HRESULT TFileObject::Rename(IShellFolder& parent, const std::wstring& name) {
     const int width = Width();
     SetCaption(caption);
     SetWidth(width);
-    iconLookedUp_ = false;
+    // A new extension brings a new type: the row asks for its icons again when next painted.
+    if (fileKind_ != TTypeIcons::kNoName) {
+        const std::wstring fileName = DisplayName(parent, RelativeId(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+        if (!fileName.empty()) SetFileName(fileName);
+    }
+    CancelIcon();
+    iconPrepared_ = false;
+    ownIconAsked_ = false;
     if (TPopupButtonManager* container = Container()) container->InvalidateRect(BoundsRect());
     return S_OK;
 }

@@ -48,6 +48,7 @@ void TIconButton::Paint() {
         }
     }
     if (ImageList) canvas->DrawImage(ImageListFor(icon), ImageIndex, iconX, Top(), icon);
+    IconPainted(*canvas, RECT{iconX, Top(), iconX + icon, Top() + icon});
     // The caption's room is what Measure gave it beside the icon and the triangle.
     const int room = Width() - textLeft - (TriangleSide != 2 ? triangle : 0);
     DrawCaption(*canvas, t, t.left, t.top, room);

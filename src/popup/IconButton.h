@@ -24,8 +24,11 @@ public:
 
 protected:
     // Called before the icon is first needed (painted, or asked for): an entry whose icon is costly to
-    // look up (a shell item) does it here, so a long list pays only for what is seen.
+    // look up (a shell item) gives what it knows at once here, so a long list pays only for what is seen.
     virtual void PrepareIcon() {}
+    // After each paint of the icon, at `icon` on the canvas: an entry may draw a marker over it, or ask
+    // for a better icon now that the row is seen.
+    virtual void IconPainted(fw::Canvas& /*canvas*/, const RECT& /*icon*/) {}
     // The image list to draw the icon from at `size` pixels; the list with images of that size draws
     // sharpest. By default ImageList, whatever its size.
     virtual HIMAGELIST ImageListFor(int /*size*/) { return ImageList; }
