@@ -223,10 +223,18 @@ void TSubFolderFiler::AppendArrived() {
         const bool first = ButtonManager->EntryCount() == 0;
         const int width = ClientWidth();
         AddRows(items);
-        ButtonManager->FinishLayout();
-        FitHeightToWorkArea(this);
-        // The window widens once, when the widest name is known: it does not move while it is read.
-        if (!first && ClientWidth() > width) SetClientWidth(width);
+        fw::FormScrollBar& bar = VertScrollBar();
+        if (!first && bar.IsShowing()) {
+            // As tall as the screen already: the rows go below, and only the scroll range grows (sizing the
+            // window for every batch would cost more than the batch).
+            ButtonManager->LayOutInPlace();
+            bar.SetRange(ButtonManager->Height());
+        } else {
+            ButtonManager->FinishLayout();
+            FitHeightToWorkArea(this);
+            // The window widens once, when the widest name is known: it does not move while it is read.
+            if (!first && ClientWidth() > width) SetClientWidth(width);
+        }
         if (first) {
             PlaceAfterLoading();
             TakeKeysToFirstRow();
@@ -242,6 +250,8 @@ void TSubFolderFiler::AppendArrived() {
         Fill(listing->Outcome() == TListingOutcome::Listed ? TListingOutcome::Empty : listing->Outcome(),
              none);
     } else {
+        // The widest name is known now: the window takes its final size once.
+        ButtonManager->FinishLayout();
         SetClientWidth(ButtonManager->ClientWidth());
         FitHeightToWorkArea(this);
     }

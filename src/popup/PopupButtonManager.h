@@ -49,6 +49,9 @@ public:
 
     void AddEntry(TPopupButtonBase* entry);
     void FinishLayout();
+    // The entries added since the last layout take their final places too, and the window keeps its size
+    // (rows added to a window that is already as tall as its screen: only its scroll range grows).
+    void LayOutInPlace();
     // Measures every entry again and lays them all out afresh, sizing the window (after a change of DPI).
     void Relayout();
     // Gives the window the size of the entries added so far, once; a window that refuses the height

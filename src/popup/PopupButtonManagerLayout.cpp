@@ -56,6 +56,11 @@ void TPopupButtonManager::ReplayWithWindow() {
     }
 }
 
+void TPopupButtonManager::LayOutInPlace() {
+    windowSizePending_ = false;
+    FinishLayout();
+}
+
 void TPopupButtonManager::FinishLayout() {
     FitOwnerWindow();
     std::vector<TColumnLayout::Size> sizes;
