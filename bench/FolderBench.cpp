@@ -3,6 +3,7 @@
 // name, attributes and file data of every item, icons of the first 60); one full paint of each window;
 // and the memory per entry. Ratios measured in one run. The folders are made on the C: drive the first
 // time and kept for later runs.
+#include "BareListing.h"
 #include "BenchSupport.h"
 #include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
@@ -27,46 +28,6 @@ namespace {
 
 using namespace bench;
 
-// The shell calls that showing the first screen of the folder needs, without any window.
-double BareListing(const std::wstring& path) {
-    const auto start = Clock::now();
-    const unique_absolute_idlist absolute = ParseDisplayPath(path);
-    const TShellFolder folder(absolute.get());
-    fw::ComPtr<IEnumIDList> items;
-    if (!folder ||
-        FAILED(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
-                                   items.put())) ||
-        !items) {
-        return 0;
-    }
-    std::vector<unique_child_idlist> children;
-    PITEMID_CHILD raw = nullptr;
-    while (items->Next(1, &raw, nullptr) == S_OK) {
-        unique_child_idlist item = AdoptIdList(raw);
-        STRRET reply{};
-        if (FAILED(folder->GetDisplayNameOf(item.get(), SHGDN_NORMAL, &reply))) continue;
-        const std::wstring name = StrRetToString(reply, item.get());
-        PCUITEMID_CHILD one[] = {item.get()};
-        SFGAOF mask = 0xFFFFFFFF;
-        folder->GetAttributesOf(1, one, &mask);
-        WIN32_FIND_DATAW data{};
-        ::SHGetDataFromIDListW(folder.Folder(), item.get(), SHGDFIL_FINDDATA, &data, sizeof(data));
-        children.push_back(std::move(item));
-    }
-    IShellFolder* order = folder.Folder();
-    std::sort(children.begin(), children.end(),
-              [order](const unique_child_idlist& a, const unique_child_idlist& b) {
-                  return static_cast<short>(HRESULT_CODE(order->CompareIDs(0, a.get(), b.get()))) < 0;
-              });
-    for (size_t i = 0; i < children.size() && i < 60; ++i) {
-        const unique_absolute_idlist itemAbsolute = ConcatIdLists(absolute.get(), children[i].get());
-        SHFILEINFOW info{};
-        ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(itemAbsolute.get()), 0, &info, sizeof(info),
-                         SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    }
-    return SecondsSince(start);
-}
-
 struct Figures {
     double window = 0;
     double bare = 0;
@@ -78,8 +39,8 @@ struct Figures {
 Figures Measure(int files, TPopupMenuManager& manager) {
     const std::wstring path = MakeBenchFolder(files);
     Figures f;
-    BareListing(path);  // once to warm the shell's caches for both sides alike
-    f.bare = BareListing(path);
+    BareListing(path, true, 60);  // once to warm the shell's caches for both sides alike
+    f.bare = BareListing(path, true, 60);
     const SIZE_T before = PrivateBytes();
     auto start = Clock::now();
     TSubFolderFiler* window = TSubFolderFiler::OpenFolderByPath(&manager, path, false);

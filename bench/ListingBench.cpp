@@ -3,6 +3,7 @@
 // at 1,000, against the whole listing done on the window thread, as it was before the worker), and the
 // longest time the window thread took to answer meanwhile (a second thread sends WM_NULL every 20 ms and
 // records the slowest answer). Ratios measured in one run. The folders are kept for later runs.
+#include "BareListing.h"
 #include "BenchSupport.h"
 #include "filers/SubFolderFiler.h"
 #include "framework/Application.h"
@@ -26,38 +27,6 @@
 namespace {
 
 using namespace bench;
-constexpr SHCONTF kListed = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
-
-// Enumeration and sort alone; with `details`, also each item's name, attributes and file data (what the
-// window thread did for every item before the worker).
-double BareListing(const std::wstring& path, bool details) {
-    const auto start = Clock::now();
-    const unique_absolute_idlist absolute = ParseDisplayPath(path);
-    const TShellFolder folder(absolute.get());
-    fw::ComPtr<IEnumIDList> items;
-    if (!folder || FAILED(folder->EnumObjects(nullptr, kListed, items.put())) || !items) return 0;
-    std::vector<unique_child_idlist> children;
-    PITEMID_CHILD raw = nullptr;
-    while (items->Next(1, &raw, nullptr) == S_OK) {
-        unique_child_idlist item = AdoptIdList(raw);
-        if (details) {
-            STRRET reply{};
-            if (FAILED(folder->GetDisplayNameOf(item.get(), SHGDN_NORMAL, &reply))) continue;
-            const std::wstring name = StrRetToString(reply, item.get());
-            PCUITEMID_CHILD one[] = {item.get()};
-            SFGAOF mask = 0xFFFFFFFF;
-            folder->GetAttributesOf(1, one, &mask);
-            WIN32_FIND_DATAW data{};
-            ::SHGetDataFromIDListW(folder.Folder(), item.get(), SHGDFIL_FINDDATA, &data, sizeof(data));
-        }
-        children.push_back(std::move(item));
-    }
-    IShellFolder* order = folder.Folder();
-    MergeSort(children, [order](const unique_child_idlist& a, const unique_child_idlist& b) {
-        return static_cast<short>(HRESULT_CODE(order->CompareIDs(0, a.get(), b.get()))) < 0;
-    });
-    return SecondsSince(start);
-}
 
 // Sends WM_NULL to a window of the window thread every 20 ms and keeps the slowest answer.
 class AnswerWatch {
@@ -99,9 +68,9 @@ Figures Measure(int files, TPopupMenuManager& manager, HWND answering) {
     const std::wstring path = MakeBenchFolder(files);
     Figures f;
     f.files = files;
-    BareListing(path, true);  // once to warm the shell's caches for every side alike
-    f.bare = BareListing(path, false);
-    f.bareDetails = BareListing(path, true);
+    BareListing(path, true, 0);  // once to warm the shell's caches for every side alike
+    f.bare = BareListing(path, false, 0);
+    f.bareDetails = BareListing(path, true, 0);
     AnswerWatch watch(answering);
     const auto start = Clock::now();
     TSubFolderFiler* window = TSubFolderFiler::OpenFolderByPath(&manager, path, false);
