@@ -15,6 +15,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <new>
 #include <utility>
@@ -214,32 +215,28 @@ void TSubFolderFiler::ApplyListing() {
 void TSubFolderFiler::AppendArrived() {
     // Done is read first: the rows taken after it are the last ones.
     const bool done = listing_->Done();
-    std::vector<TListedItem> items = listing_->TakeReady();
-    if (!items.empty()) {
-        if (std::exchange(loading_, false)) {
-            ButtonManager->ClearEntries();
-            EntriesCleared();
-        }
-        const bool first = ButtonManager->EntryCount() == 0;
-        const int width = ClientWidth();
-        AddRows(items);
-        fw::FormScrollBar& bar = VertScrollBar();
-        if (!first && bar.IsShowing()) {
-            // As tall as the screen already: the rows go below, and only the scroll range grows (sizing the
-            // window for every batch would cost more than the batch).
-            ButtonManager->LayOutInPlace();
-            bar.SetRange(ButtonManager->Height());
-        } else {
-            ButtonManager->FinishLayout();
-            FitHeightToWorkArea(this);
-            // The window widens once, when the widest name is known: it does not move while it is read.
-            if (!first && ClientWidth() > width) SetClientWidth(width);
-        }
-        if (first) {
-            PlaceAfterLoading();
-            TakeKeysToFirstRow();
-        }
+    std::vector<TListedItem> taken = listing_->TakeReady();
+    if (arrived_.empty()) {
+        arrived_ = std::move(taken);
+    } else {
+        for (TListedItem& row : taken) arrived_.push_back(std::move(row));
     }
+    if (appended_ < arrived_.size()) AppendSome();
+    if (appended_ < arrived_.size()) {
+        // The rest after the keys, clicks and paints that wait: a timer's message comes after them.
+        if (!appendMore_) {
+            appendMore_ = new fw::Timer(this);
+            appendMore_->SetInterval(1);
+            appendMore_->OnTimer = [this](fw::Timer&) {
+                if (listing_ && growing_) AppendArrived();
+            };
+        }
+        appendMore_->SetEnabled(true);
+        return;
+    }
+    if (appendMore_) appendMore_->SetEnabled(false);
+    arrived_.clear();
+    appended_ = 0;
     if (!done) return;
     const unique_folder_listing listing = std::move(listing_);
     growing_ = false;
@@ -257,6 +254,40 @@ void TSubFolderFiler::AppendArrived() {
     }
     PlaceAfterLoading();
     if (std::exchange(again_, false)) StartListing();
+}
+
+void TSubFolderFiler::AppendSome() {
+    if (std::exchange(loading_, false)) {
+        ButtonManager->ClearEntries();
+        EntriesCleared();
+    }
+    const bool first = ButtonManager->EntryCount() == 0;
+    const int width = ClientWidth();
+    // Rows go in steps until the slice is used: the window answers between slices, however many rows
+    // wait (a folder of a hundred thousand files hands them faster than a window takes them).
+    const auto start = std::chrono::steady_clock::now();
+    do {
+        const size_t count = std::min(kAppendStep, arrived_.size() - appended_);
+        AddRows(arrived_, appended_, count);
+        appended_ += count;
+    } while (appended_ < arrived_.size() &&
+             std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kAppendSlice));
+    fw::FormScrollBar& bar = VertScrollBar();
+    if (!first && bar.IsShowing()) {
+        // As tall as the screen already: the rows go below, and only the scroll range grows (sizing the
+        // window for every batch would cost more than the batch).
+        ButtonManager->LayOutInPlace();
+        bar.SetRange(ButtonManager->Height());
+    } else {
+        ButtonManager->FinishLayout();
+        FitHeightToWorkArea(this);
+        // The window widens once, when the widest name is known: it does not move while it is read.
+        if (!first && ClientWidth() > width) SetClientWidth(width);
+    }
+    if (first) {
+        PlaceAfterLoading();
+        TakeKeysToFirstRow();
+    }
 }
 
 void TSubFolderFiler::TakeKeysToFirstRow() {
@@ -330,27 +361,36 @@ void TSubFolderFiler::Fill(TListingOutcome outcome, std::vector<TListedItem>& ro
         AddPlaceholder(outcome == TListingOutcome::NoAccess ? kNoAccess : kNothing);
         return;
     }
-    AddRows(rows);
+    AddRows(rows, 0, rows.size());
     ButtonManager->FinishLayout();
     FitHeightToWorkArea(this);
 }
 
-void TSubFolderFiler::AddRows(std::vector<TListedItem>& rows) {
-    for (TListedItem& found : rows) {
-        unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), found.item.get());
-        if (!absolute) continue;
-        const SFGAOF mask = found.attributes;
-        std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(found.item));
-        // The side this window's submenus open to: a refill keeps what the placing chose.
-        if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(OpensRight ? 1 : 0);
-        entry->SetCaption(found.name);
-        entry->SetAttributes(mask);
-        if (found.haveFileData) {
-            entry->SetFileAttributes(found.fileAttributes);
-            entry->SetFileName(found.fileName);
+void TSubFolderFiler::AddRows(std::vector<TListedItem>& rows, size_t from, size_t count) {
+    std::vector<TPopupButtonBase*> entries;
+    entries.reserve(count);
+    try {
+        for (size_t i = from; i < from + count; ++i) {
+            TListedItem& found = rows[i];
+            unique_absolute_idlist absolute = ConcatIdLists(folder_.get(), found.item.get());
+            if (!absolute) continue;
+            const SFGAOF mask = found.attributes;
+            std::unique_ptr<TFileObject> entry = MakeEntry(mask, std::move(absolute), std::move(found.item));
+            // The side this window's submenus open to: a refill keeps what the placing chose.
+            if (ShowTriangle && (mask & SFGAO_FOLDER)) entry->SetTriangleSide(OpensRight ? 1 : 0);
+            entry->SetCaption(found.name);
+            entry->SetAttributes(mask);
+            if (found.haveFileData) {
+                entry->SetFileAttributes(found.fileAttributes);
+                entry->SetFileName(found.fileName);
+            }
+            entries.push_back(entry.release());
         }
-        ButtonManager->AddEntry(entry.release());
+    } catch (...) {
+        for (TPopupButtonBase* e : entries) delete e;
+        throw;
     }
+    ButtonManager->AddEntries(entries);
 }
 
 void TSubFolderFiler::RegisterDropTarget() {

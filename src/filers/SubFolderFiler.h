@@ -37,6 +37,10 @@ public:
     // How long a new window waits for its listing before it shows with kLoading (milliseconds): a folder
     // listed within it appears complete, with no placeholder and no flicker.
     static constexpr unsigned long kListingBudget = 100;
+    // A growing window adds rows in steps of this many until a slice of this long (milliseconds) is used,
+    // and answers the user between slices.
+    static constexpr size_t kAppendStep = 256;
+    static constexpr unsigned long kAppendSlice = 30;
     // Posted by the worker to the window when its listing is there.
     static constexpr UINT kListingArrived = WM_USER + 101;
 
@@ -95,6 +99,8 @@ private:
     // A first listing too slow to wait for: the rows that came are added below the others, and once the
     // listing is done the window takes its final size.
     void AppendArrived();
+    // One slice of the arrived rows goes into the window.
+    void AppendSome();
     // The window has the focus and nothing is highlighted: the first row is.
     void TakeKeysToFirstRow();
     void AddPlaceholder(const wchar_t* caption);
@@ -102,8 +108,8 @@ private:
     void LearnAttributes(TFolderListing& listing);
     // Empties the window and puts the rows (or the placeholder for the outcome) into it.
     void Fill(TListingOutcome outcome, std::vector<TListedItem>& rows);
-    // Entries for the rows, added after the others.
-    void AddRows(std::vector<TListedItem>& rows);
+    // Entries for `count` rows from `from` on, added after the others (their items are taken).
+    void AddRows(std::vector<TListedItem>& rows, size_t from, size_t count);
     // A window that showed kLoading has its full size now: it is placed again beside its parent (or kept
     // on its monitor), as it would have been placed with these rows.
     void PlaceAfterLoading();
@@ -114,9 +120,12 @@ private:
     fw::ComPtr<IDropTarget> dropTarget_;
     bool dropRegistered_ = false;
     unique_folder_listing listing_;
-    bool again_ = false;               // the folder changed while a listing ran: one more after it
-    bool loading_ = false;             // the window shows kLoading
-    bool growing_ = false;             // the first listing's rows are added as they come
-    fw::Timer* applyLater_ = nullptr;  // owned by the window; tries again while an entry is busy
+    bool again_ = false;                // the folder changed while a listing ran: one more after it
+    bool loading_ = false;              // the window shows kLoading
+    bool growing_ = false;              // the first listing's rows are added as they come
+    std::vector<TListedItem> arrived_;  // rows taken from a growing window's listing
+    size_t appended_ = 0;               // of them, those in the window
+    fw::Timer* appendMore_ = nullptr;   // owned by the window; the next slice of arrived_
+    fw::Timer* applyLater_ = nullptr;   // owned by the window; tries again while an entry is busy
     bool watchedBefore_ = false;
 };

@@ -38,6 +38,21 @@ int TPopupButtonManager::IndexOf(const TPopupButtonBase* entry) const noexcept {
 
 void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
     if (!entry) return;
+    TColumnLayout::Size area{ClientWidth(), ClientHeight()};
+    Adopt(entry, area);
+    SetBounds(Left(), Top(), area.width, area.height);
+}
+
+void TPopupButtonManager::AddEntries(const std::vector<TPopupButtonBase*>& entries) {
+    // The container takes its new size once: a visible window is not asked to repaint for every row.
+    TColumnLayout::Size area{ClientWidth(), ClientHeight()};
+    for (TPopupButtonBase* entry : entries) {
+        if (entry) Adopt(entry, area);
+    }
+    SetBounds(Left(), Top(), area.width, area.height);
+}
+
+void TPopupButtonManager::Adopt(TPopupButtonBase* entry, TColumnLayout::Size& area) {
     entries_.push_back(entry);
     held_.insert(entry);
     InsertComponent(entry);
@@ -46,7 +61,7 @@ void TPopupButtonManager::AddEntry(TPopupButtonBase* entry) {
     typeAhead_.Clear();
     entry->Attach(this);
     entry->Measure();
-    PlaceNext(entry);
+    PlaceNext(entry, area);
     // The window takes its size once the fill is done: sizing it for every entry of a big folder
     // would cost more than listing the folder.
     windowSizePending_ = ownerWindow_ != nullptr;
@@ -57,6 +72,7 @@ void TPopupButtonManager::ClearEntries() {
     hotEntry_ = pressedEntry_ = nullptr;
     keyboardHighlight_ = false;
     laidOut_ = false;
+    laidOutCount_ = 0;
     windowSizePending_ = false;
     typeAhead_.Clear();
     // The list is empty before the first entry goes: an entry's destruction sees a consistent container.

@@ -48,6 +48,8 @@ public:
     ~TPopupButtonManager() override;
 
     void AddEntry(TPopupButtonBase* entry);
+    // Adds entries after the others, as AddEntry does one by one.
+    void AddEntries(const std::vector<TPopupButtonBase*>& entries);
     void FinishLayout();
     // The entries added since the last layout take their final places too, and the window keeps its size
     // (rows added to a window that is already as tall as its screen: only its scroll range grows).
@@ -122,8 +124,10 @@ protected:
 private:
     friend class TPopupButtonBase;
     void SetOwnerClientSize(int width, int height);
-    // Places an entry at the running position (the provisional layout of a fill).
-    void PlaceNext(TPopupButtonBase* entry);
+    // Takes an entry into the list and places it below the others; `area` grows to hold it.
+    void Adopt(TPopupButtonBase* entry, TColumnLayout::Size& area);
+    // Places an entry at the running position (the provisional layout of a fill); `area` grows to hold it.
+    void PlaceNext(TPopupButtonBase* entry, TColumnLayout::Size& area);
     // Gives the window this entry's share of the size; false when the window did not take the height,
     // after which the entry has started a new column.
     bool GrowOwnerWindow(TPopupButtonBase* entry);
@@ -149,6 +153,8 @@ private:
     std::vector<TPopupButtonBase*> entries_;
     std::unordered_set<const TPopupButtonBase*> held_;
     bool laidOut_ = false;
+    size_t laidOutCount_ = 0;  // the entries the last layout placed (a fill adds below them)
+    int laidOutWidth_ = -1;    // their width, when they were laid out in one column
     bool windowSizePending_ = false;
     TPopupButtonBase* hotEntry_ = nullptr;
     TPopupButtonBase* pressedEntry_ = nullptr;

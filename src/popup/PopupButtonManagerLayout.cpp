@@ -17,11 +17,9 @@ void TPopupButtonManager::SetOwnerClientSize(int width, int height) {
     ownerWindow_->SetClientSize(width, height);
 }
 
-void TPopupButtonManager::PlaceNext(TPopupButtonBase* entry) {
-    TColumnLayout::Size area{ClientWidth(), ClientHeight()};
+void TPopupButtonManager::PlaceNext(TPopupButtonBase* entry, TColumnLayout::Size& area) {
     const TColumnLayout::Place place = layout_.Append(SizeOf(entry), area);
     entry->SetLeft(place.left).SetTop(place.top).SetWidth(place.width);
-    SetBounds(Left(), Top(), area.width, area.height);
 }
 
 bool TPopupButtonManager::GrowOwnerWindow(TPopupButtonBase* entry) {
@@ -51,14 +49,34 @@ void TPopupButtonManager::ReplayWithWindow() {
     SetClientHeight(0);
     layout_.Reset();
     for (TPopupButtonBase* e : entries_) {
-        PlaceNext(e);
+        TColumnLayout::Size area{ClientWidth(), ClientHeight()};
+        PlaceNext(e, area);
+        SetBounds(Left(), Top(), area.width, area.height);
         GrowOwnerWindow(e);
     }
 }
 
 void TPopupButtonManager::LayOutInPlace() {
     windowSizePending_ = false;
-    FinishLayout();
+    const size_t placed = laidOutCount_;
+    const auto follows = [this](size_t i) {
+        return i >= entries_.size() ||
+               entries_[i]->Top() == entries_[i - 1]->Top() + entries_[i - 1]->Height();
+    };
+    if (layout_.ColumnCount() > 0 || placed == 0 || placed > entries_.size() || !follows(placed)) {
+        FinishLayout();
+        return;
+    }
+    // One column, as a window that scrolls has: the fill placed the new entries below the others already,
+    // so only their width is set, and the earlier entries' only when a wider entry came. A growing window
+    // of a hundred thousand rows lays out what came, not what it holds.
+    const int width = layout_.ColumnWidth(0);
+    const size_t from = width == laidOutWidth_ ? placed : 0;
+    for (size_t i = from; i < entries_.size(); ++i) entries_[i]->SetWidth(width);
+    laidOutCount_ = entries_.size();
+    laidOutWidth_ = width;
+    laidOut_ = true;
+    Invalidate();
 }
 
 void TPopupButtonManager::FinishLayout() {
@@ -70,6 +88,8 @@ void TPopupButtonManager::FinishLayout() {
     for (size_t i = 0; i < entries_.size(); ++i) {
         entries_[i]->SetWidth(places[i].width).SetLeft(places[i].left).SetTop(places[i].top);
     }
+    laidOutCount_ = entries_.size();
+    laidOutWidth_ = layout_.ColumnCount() == 0 ? layout_.ColumnWidth(0) : -1;
     laidOut_ = true;
     Invalidate();
 }
@@ -79,12 +99,14 @@ void TPopupButtonManager::Relayout() {
     SetClientWidth(0);
     SetClientHeight(0);
     layout_.Reset();
+    TColumnLayout::Size area{0, 0};
     for (TPopupButtonBase* e : entries_) {
         // As new: entries that do not measure their width (separators) take the column's afresh.
         e->SetWidth(0);
         e->Measure();
-        PlaceNext(e);
+        PlaceNext(e, area);
     }
+    SetBounds(Left(), Top(), area.width, area.height);
     windowSizePending_ = ownerWindow_ != nullptr;
     FinishLayout();
 }

@@ -166,20 +166,31 @@ TEST_F(SlowListing, ShowsLoadingThenItsRowsAndKeepsThemWhileARefillIsListed) {
 }
 
 TEST_F(SlowListing, ABigFolderShowsItsFirstScreenBeforeTheRowsFarDownAreNamed) {
+    // The first screen, a full batch below it, and rows whose names take long.
+    constexpr int kNamed = static_cast<int>(TFolderListing::kFirstBatch + TFolderListing::kBatch);
     folder->names.clear();
-    for (int i = 0; i < 300; ++i)
-        folder->names.push_back((i < 150 ? L"a" : L"r") + std::to_wstring(1000 + i));
+    for (int i = 0; i < kNamed + 10; ++i)
+        folder->names.push_back((i < kNamed ? L"a" : L"r") + std::to_wstring(10000 + i));
     ::ResetEvent(folder->nameGate);
     ::SetEvent(folder->gate);
     TSubFolderFiler* w = TSubFolderFiler::OpenFolderByPath(menus.get(), folder_->Path(), false);
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(qbtest::WaitUntil([w] { return w->ButtonManager->EntryCount() >= 128; }, 5s));
-    EXPECT_EQ(*w->ButtonManager->Entries(0)->CaptionText(), L"a1000");
+    EXPECT_EQ(*w->ButtonManager->Entries(0)->CaptionText(), L"a10000");
     EXPECT_TRUE(w->ListingPending());
+    // Rows that came below a window already as tall as its screen are where the mouse finds them.
+    auto hitsRow = [w](int index) {
+        const TPopupButtonBase* e = w->ButtonManager->Entries(index);
+        return e && w->ButtonManager->EntryAt(e->Left() + e->Width() / 2, e->Top() + e->Height() / 2) == e;
+    };
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return w->ButtonManager->EntryCount() == kNamed; }, 5s));
+    EXPECT_TRUE(hitsRow(0) && hitsRow(1000) && hitsRow(kNamed - 1));
     ::SetEvent(folder->nameGate);
     ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->ListingPending(); }, 5s));
-    ASSERT_EQ(w->ButtonManager->EntryCount(), 300);
-    EXPECT_EQ(*w->ButtonManager->Entries(299)->CaptionText(), L"r1299");
+    ASSERT_EQ(w->ButtonManager->EntryCount(), kNamed + 10);
+    EXPECT_EQ(*w->ButtonManager->Entries(kNamed + 9)->CaptionText(),
+              L"r" + std::to_wstring(10000 + kNamed + 9));
+    EXPECT_TRUE(hitsRow(kNamed) && hitsRow(kNamed + 9));
 }
 
 TEST_F(SlowListing, AWindowClosedWhileItsFolderIsListedLeavesNothingBehind) {
