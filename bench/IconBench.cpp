@@ -2,7 +2,7 @@
 // 100,000 files, from the first paint until the worker's icon is on every row, per row; the first
 // paint itself (the icons of the types, on the window thread); and the old way, SHGetFileInfo on each
 // row's absolute list on the window thread, for comparison. Ratios measured in one run. The folders are
-// made in the temp folder and removed afterwards.
+// kept under C:\quillbrook-bench for later runs.
 #include "BenchSupport.h"
 #include "framework/Application.h"
 #include "framework/ComPtr.h"
@@ -30,35 +30,27 @@ using namespace bench;
 constexpr int kScreenRows = 60;
 constexpr const wchar_t* kExtensions[] = {L".txt", L".bmp", L".html", L".zip"};
 
-// A folder of `files` empty files of a few types, removed with everything in it.
+// A folder of `files` empty files of a few types, kept for later runs (bench/run makes them from Linux,
+// which is much quicker than Wine).
 class BigFolder {
 public:
     explicit BigFolder(int files) {
-        wchar_t temp[MAX_PATH];
-        const DWORD n = ::GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp, n) + L"quillbrook-iconbench-" + std::to_wstring(::GetCurrentProcessId()) +
-                L"-" + std::to_wstring(files);
+        path_ = L"C:\\quillbrook-bench\\" + std::to_wstring(files) + L" typed files";
+        ::CreateDirectoryW(L"C:\\quillbrook-bench", nullptr);
         ::CreateDirectoryW(path_.c_str(), nullptr);
         for (int i = 0; i < files; ++i) {
             wchar_t name[64];
             swprintf(name, 64, L"\\文書 %06d%ls", i, kExtensions[i % 4]);
-            names_.push_back(path_ + name);
-            HANDLE h =
-                ::CreateFileW(names_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            const std::wstring file = path_ + name;
+            if (::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+            HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
             if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
         }
     }
-    ~BigFolder() {
-        for (const std::wstring& name : names_) ::DeleteFileW(name.c_str());
-        ::RemoveDirectoryW(path_.c_str());
-    }
-    BigFolder(const BigFolder&) = delete;
-    BigFolder& operator=(const BigFolder&) = delete;
     const std::wstring& Path() const { return path_; }
 
 private:
     std::wstring path_;
-    std::vector<std::wstring> names_;
 };
 
 // A row that notes when it was first painted and when its own icon was applied.
