@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Module.h"
 #include "framework/PopupMenu.h"
+#include "popup/ColorScheme.h"
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonBase.h"
@@ -64,6 +65,7 @@ void PlaceInWorkArea(TPopupMenuBase* menu, long long x, long long y, POINT curso
 
 TMainForm::TMainForm(fw::Component* owner) : fw::Form(owner, fw::FormParams{L"TMainForm"}) {
     SetCaption(L"MainForm");
+    TColorScheme::Menus();  // read now: the tray menu follows the dark theme before any menu opens
     FormCreate();
 }
 
@@ -193,6 +195,8 @@ void TMainForm::FormDestroy() {
 }
 
 LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The menus read the scheme when told too; this is for the tray menu while none is open.
+    if (TColorScheme::MayChange(msg, wParam, lParam)) TColorScheme::Menus().Refresh();
     switch (msg) {
         case WM_QUERYENDSESSION:
             return WMQueryEndSession();

@@ -123,9 +123,15 @@ bool ChildControl::Notification(UINT msg, WPARAM wParam, LPARAM, LRESULT& result
     if (msg == WM_COMMAND) return Command(HIWORD(wParam));
     if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, ColorToRGB(font_.GetColor()));
-        ::SetBkColor(dc, ColorToRGB(color_));
-        if (!brush_) brush_.reset(::CreateSolidBrush(ColorToRGB(color_)));
+        // In the parent's colour scheme, which may change while the control shows.
+        const ColorMap* map = parent_ ? parent_->GetColorMap() : nullptr;
+        const COLORREF back = Resolve(map, color_);
+        ::SetTextColor(dc, Resolve(map, font_.GetColor()));
+        ::SetBkColor(dc, back);
+        if (!brush_ || back != brushShown_) {
+            brush_.reset(::CreateSolidBrush(back));
+            brushShown_ = back;
+        }
         result = reinterpret_cast<LRESULT>(brush_.get());
         return true;
     }

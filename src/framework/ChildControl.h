@@ -85,6 +85,7 @@ private:
     Font font_;
     Color color_;
     mutable unique_hbrush brush_;
+    COLORREF brushShown_ = 0;  // the colour brush_ paints with
 };
 
 }  // namespace fw

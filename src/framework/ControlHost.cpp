@@ -101,6 +101,7 @@ void ControlHost::Paint(HDC dc, const RECT& area) {
         ::OffsetRect(&clip, -c->Left(), -c->Top());
         ::IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
         c->GetCanvas().SetDpi(form_.Dpi());
+        c->GetCanvas().SetColorMap(form_.GetColorMap());
         CanvasOnDc canvas(c->GetCanvas(), dc);
         try {
             c->Paint(clip);

@@ -413,8 +413,13 @@ void Form::SetColor(Color color) {
     Invalidate();
 }
 
+void Form::SetColorMap(const ColorMap* map) {
+    colorMap_ = map;
+    Invalidate();
+}
+
 void Form::PaintBackground(HDC dc, const RECT& area) {
-    unique_hbrush background(::CreateSolidBrush(ColorToRGB(color_)));
+    unique_hbrush background(::CreateSolidBrush(Resolve(colorMap_, color_)));
     ::FillRect(dc, &area, background.get());
 }
 

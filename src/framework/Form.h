@@ -126,6 +126,9 @@ public:
     // Background colour of the client area and of the controls on it.
     Color GetColor() const noexcept { return color_; }
     void SetColor(Color color);
+    // The colour scheme the form and its canvas draw in (borrowed; null: colours as named).
+    void SetColorMap(const ColorMap* map);
+    const ColorMap* GetColorMap() const noexcept { return colorMap_; }
 
     FormScrollBar& VertScrollBar() noexcept { return vertScrollBar_; }
     FormScrollBar& HorzScrollBar() noexcept { return horzScrollBar_; }
@@ -176,6 +179,7 @@ private:
     void WMDpiChanged(int dpi, const RECT* suggested);
 
     Color color_ = clBtnFace;
+    const ColorMap* colorMap_ = nullptr;
     int dpi_ = kBaseDpi;
     ControlHost controls_{*this};
     FormScrollBar vertScrollBar_{*this, SB_VERT};

@@ -101,6 +101,7 @@ void GraphicControl::ControlCanvas::CreateHandle() {
     ::SetViewportOrgEx(windowDc_, control_.left_, control_.top_, nullptr);
     ::IntersectClipRect(windowDc_, 0, 0, control_.width_, control_.height_);
     SetDpi(parent->Dpi());
+    SetColorMap(parent->GetColorMap());
     SetHandle(windowDc_);
     parent->Controls().NoteCanvasInUse(&control_);
 }

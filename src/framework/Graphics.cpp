@@ -15,6 +15,10 @@ COLORREF ColorToRGB(Color color) noexcept {
     return static_cast<COLORREF>(color & 0x00FFFFFF);
 }
 
+COLORREF Resolve(const ColorMap* map, Color color) noexcept {
+    return map ? map->Resolve(color) : ColorToRGB(color);
+}
+
 Font::Font() : name_(L"ＭＳ Ｐゴシック"), height_(12), charset_(SHIFTJIS_CHARSET), color_(clWindowText) {}
 
 void Font::Assign(const Font& other) {
@@ -80,8 +84,12 @@ void Pen::SetColor(Color color) {
     handle_.reset();
 }
 
-HPEN Pen::Handle() const {
-    if (!handle_) handle_.reset(::CreatePen(PS_SOLID, 1, ColorToRGB(color_)));
+HPEN Pen::Handle(const ColorMap* map) const {
+    const COLORREF shown = Resolve(map, color_);
+    if (!handle_ || shown != shown_) {
+        handle_.reset(::CreatePen(PS_SOLID, 1, shown));
+        shown_ = shown;
+    }
     return handle_.get();
 }
 
@@ -92,9 +100,13 @@ void Brush::SetColor(Color color) {
     handle_.reset();
 }
 
-HBRUSH Brush::Handle() const {
+HBRUSH Brush::Handle(const ColorMap* map) const {
     if (style_ == BrushStyle::Clear) return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    if (!handle_) handle_.reset(::CreateSolidBrush(ColorToRGB(color_)));
+    const COLORREF shown = Resolve(map, color_);
+    if (!handle_ || shown != shown_) {
+        handle_.reset(::CreateSolidBrush(shown));
+        shown_ = shown;
+    }
     return handle_.get();
 }
 
@@ -115,7 +127,7 @@ namespace {
 
 [[noreturn]] void NoMemoryFor(int width, int height, const std::wstring& path) {
     throw Exception(L"There is not enough memory for the bitmap (" + std::to_wstring(width) + L" x " +
-                    std::to_wstring(height) + L" pixels): " + path,
+                        std::to_wstring(height) + L" pixels): " + path,
                     E_OUTOFMEMORY);
 }
 
@@ -221,17 +233,17 @@ void Canvas::SetHandle(HDC dc) {
 void Canvas::SelectObjects() {
     // Reselected on every use: the font, pen or brush may have been remade since the last one.
     HGDIOBJ f = ::SelectObject(dc_, font_.Handle());
-    HGDIOBJ p = ::SelectObject(dc_, pen_.Handle());
-    HGDIOBJ b = ::SelectObject(dc_, brush_.Handle());
+    HGDIOBJ p = ::SelectObject(dc_, pen_.Handle(map_));
+    HGDIOBJ b = ::SelectObject(dc_, brush_.Handle(map_));
     if (!oldFont_) oldFont_ = f;
     if (!oldPen_) oldPen_ = p;
     if (!oldBrush_) oldBrush_ = b;
-    ::SetTextColor(dc_, ColorToRGB(font_.GetColor()));
+    ::SetTextColor(dc_, Shown(font_.GetColor()));
     if (brush_.Style() == BrushStyle::Clear) {
         ::SetBkMode(dc_, TRANSPARENT);
     } else {
         ::SetBkMode(dc_, OPAQUE);
-        ::SetBkColor(dc_, ColorToRGB(brush_.GetColor()));
+        ::SetBkColor(dc_, Shown(brush_.GetColor()));
     }
 }
 
@@ -245,7 +257,7 @@ void Canvas::DeselectObjects() {
 void Canvas::FillRect(const RECT& rect) {
     HDC dc = Handle();
     if (!dc || brush_.Style() == BrushStyle::Clear) return;
-    ::FillRect(dc, &rect, brush_.Handle());
+    ::FillRect(dc, &rect, brush_.Handle(map_));
 }
 
 void Canvas::MoveTo(int x, int y) {

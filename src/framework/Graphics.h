@@ -36,6 +36,18 @@ constexpr Color clWhite = 0x00FFFFFF;
 constexpr Color clNavy = 0x00800000;
 COLORREF ColorToRGB(Color color) noexcept;
 
+// Turns the colours a drawing names into the ones a colour scheme shows (a dark scheme, high contrast).
+// A canvas or form without one shows the colours as named.
+class ColorMap {
+public:
+    virtual COLORREF Resolve(Color color) const noexcept = 0;
+
+protected:
+    ~ColorMap() = default;
+};
+// `color` through `map`, or as named when there is none.
+COLORREF Resolve(const ColorMap* map, Color color) noexcept;
+
 enum FontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
 // A font's size is given in pixels at 96 DPI; the font is made for the DPI of where it is drawn (its
@@ -84,10 +96,11 @@ class Pen {
 public:
     Color GetColor() const noexcept { return color_; }
     void SetColor(Color color);
-    HPEN Handle() const;
+    HPEN Handle(const ColorMap* map = nullptr) const;
 
 private:
     Color color_ = 0;
+    mutable COLORREF shown_ = 0;  // what the handle draws with
     mutable unique_hpen handle_;
 };
 
@@ -99,10 +112,11 @@ public:
     void SetColor(Color color);  // also makes the style solid
     BrushStyle Style() const noexcept { return style_; }
     void SetStyle(BrushStyle style) noexcept { style_ = style; }
-    HBRUSH Handle() const;
+    HBRUSH Handle(const ColorMap* map = nullptr) const;
 
 private:
     Color color_ = clWhite;
+    mutable COLORREF shown_ = 0;  // what the handle paints with
     BrushStyle style_ = BrushStyle::Solid;
     mutable unique_hbrush handle_;
 };
@@ -157,6 +171,11 @@ public:
     int Dpi() const noexcept { return font_.Dpi(); }
     void SetDpi(int dpi) { font_.SetDpi(dpi); }
     Brush& GetBrush() noexcept { return brush_; }
+    // The colour scheme the canvas draws in (borrowed; null: colours as named).
+    void SetColorMap(const ColorMap* map) noexcept { map_ = map; }
+    const ColorMap* GetColorMap() const noexcept { return map_; }
+    // What a colour named in a drawing shows as on this canvas.
+    COLORREF Shown(Color color) const noexcept { return Resolve(map_, color); }
 
     // The device context with this canvas's font, pen and brush selected; null when none can be had.
     HDC Handle();
@@ -193,6 +212,7 @@ private:
     void DeselectObjects();
 
     HDC dc_ = nullptr;
+    const ColorMap* map_ = nullptr;
     Font font_;
     Pen pen_;
     Brush brush_;

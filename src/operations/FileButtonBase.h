@@ -4,17 +4,18 @@
 #pragma once
 
 #include "operations/EditCaptionButton.h"
+#include "popup/ColorScheme.h"
 #include "popup/IconButton.h"
 
 #include <windows.h>
 
 class TFileButtonBase : public TIconButton, public TEditCaptionButton {
 public:
-    static constexpr fw::Color kReadOnlyColor = 0x008000;  // green
-    static constexpr fw::Color kLinkColor = 0x808000;      // teal
-    static constexpr fw::Color kShareColor = 0x008080;     // olive
-    static constexpr fw::Color kSystemColor = 0x000080;    // maroon
-    static constexpr fw::Color kHiddenColor = 0x808080;    // grey
+    static constexpr fw::Color kReadOnlyColor = TItemColors::kReadOnly;
+    static constexpr fw::Color kLinkColor = TItemColors::kLink;
+    static constexpr fw::Color kShareColor = TItemColors::kShare;
+    static constexpr fw::Color kSystemColor = TItemColors::kSystem;
+    static constexpr fw::Color kHiddenColor = TItemColors::kHidden;
 
     // Stores SFGAO_* flags and colours the caption: read-only, else link, else shared.
     virtual void SetAttributes(ULONG flags);

@@ -1,5 +1,7 @@
 #include "popup/IconButton.h"
 
+#include "popup/ColorScheme.h"
+
 #include <algorithm>
 
 void TIconButton::Measure() {
@@ -34,9 +36,10 @@ void TIconButton::Paint() {
     }
     const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
-        canvas->GetBrush().SetColor(HotColor);
-        canvas->GetPen().SetColor(HotColor);
-        canvas->GetFont().SetColor(fw::clWhite);
+        const TColorScheme& scheme = TColorScheme::Menus();
+        canvas->GetBrush().SetColor(scheme.HotBack(HotColor));
+        canvas->GetPen().SetColor(scheme.HotBack(HotColor));
+        canvas->GetFont().SetColor(scheme.HotText(HotColor));
         canvas->FillRect(r);
     } else {
         canvas->GetBrush().SetColor(ContainerColor());

@@ -1,5 +1,6 @@
 #include "popup/PopupBase.h"
 
+#include "popup/ColorScheme.h"
 #include "popup/MenuAccessible.h"
 #include "popup/DelayCaller.h"
 
@@ -36,6 +37,10 @@ void TPopupMenuBase::CommonSetup() {
     VertScrollBar().SetTracking(true);
     VertScrollBar().SetWheelStep(kWheelStep);
     SetBorderIcons(fw::biSystemMenu);
+    // The menus show in the user's scheme (light, dark, high contrast); light needs nothing of the window.
+    TColorScheme& scheme = TColorScheme::Menus();
+    SetColorMap(&scheme);
+    if (scheme.Kind() != TSchemeKind::Light) scheme.Dress(Handle());
     // An empty menu is only its frame; entries make it grow.
     SetClientWidth(0);
     SetClientHeight(0);
@@ -84,6 +89,19 @@ LRESULT TPopupMenuBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kDefaultAction) {
         DoDefaultAction(static_cast<int>(wParam));
         return 0;
+    }
+    if (msg == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE) {
+        // A field, check box or button of a row, or a rename box: in the scheme's look from the start.
+        const TColorScheme& scheme = TColorScheme::Menus();
+        if (scheme.Kind() != TSchemeKind::Light) scheme.DressControl(reinterpret_cast<HWND>(lParam));
+    }
+    if (TColorScheme::MayChange(msg, wParam, lParam)) {
+        // The user switched between light and dark, or high contrast: an open menu switches at once. Every
+        // top-level window is told; the first reads the new scheme, and each repaints itself.
+        TColorScheme& scheme = TColorScheme::Menus();
+        scheme.Refresh();
+        scheme.Dress(Handle());
+        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     if (msg == WM_SETFOCUS) {
         // Back from a submenu, say: the highlight did not move, but the reader's focus did.

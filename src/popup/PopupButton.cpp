@@ -1,5 +1,6 @@
 #include "popup/PopupButton.h"
 
+#include "popup/ColorScheme.h"
 #include "popup/PopupBase.h"
 #include "popup/PopupButtonManager.h"
 
@@ -24,10 +25,11 @@ void TPopupButton::Paint() {
     if (TriangleSide == 0) OffsetRect(&t, Scale(kTriangleArea), 0);
     const bool hasFace = DrawButtonFace(*canvas, r);
     if (Hot) {
-        canvas->GetBrush().SetColor(HotColor);
-        canvas->GetPen().SetColor(HotColor);
+        const TColorScheme& scheme = TColorScheme::Menus();
+        canvas->GetBrush().SetColor(scheme.HotBack(HotColor));
+        canvas->GetPen().SetColor(scheme.HotBack(HotColor));
         canvas->FillRect(r);
-        canvas->GetFont().SetColor(fw::clWhite);
+        canvas->GetFont().SetColor(scheme.HotText(HotColor));
         DrawCaption(*canvas, t, t.left, t.top, Width());
     } else {
         canvas->GetPen().SetColor(ContainerColor());

@@ -1,5 +1,6 @@
 #include "popup/PopupButtonBase.h"
 
+#include "popup/ColorScheme.h"
 #include "framework/Exception.h"
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
@@ -54,7 +55,8 @@ fw::Bitmap* ButtonFace() {
 
 bool DrawButtonFace(fw::Canvas& canvas, const RECT& rect) {
     fw::Bitmap* face = g_buttonFace.Current();
-    if (!face || face->Empty()) return false;
+    // High contrast shows the system's colours only.
+    if (!face || face->Empty() || !TColorScheme::Menus().ShowsFace()) return false;
     canvas.StretchDraw(rect, *face);
     return true;
 }
