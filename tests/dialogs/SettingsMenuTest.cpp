@@ -9,6 +9,7 @@
 #include "framework/TextConv.h"
 #include "support/popup/MenuTest.h"
 #include "settings/DataConserver.h"
+#include "support/AppTheme.h"
 #include "support/DropFiles.h"
 #include "support/Input.h"
 #include "support/NestedStep.h"
@@ -16,6 +17,7 @@
 #include "support/TempFolder.h"
 
 #include <dlgs.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -432,6 +434,24 @@ TEST_F(SettingsMenu, FromTheKeyboardEnterTakesARowsFieldWhichKeepsItsLettersAndD
     qbtest::TapKey(VK_RETURN);
     EXPECT_TRUE(qbtest::WaitUntil([&] { return settings_->HideWhenDeactivate; }));
     EXPECT_TRUE(hide->CheckBox->Checked());
+}
+
+TEST_F(SettingsMenu, InTheDarkThemeFieldsAndCheckBoxesAreDarkAndReadable) {
+    const qbtest::AppTheme theme;
+    qbtest::AppTheme::SetLight(false);
+    settings_->HideWhenDeactivate = true;
+    TPopupMenuBase* w = OpenSettings();
+    const auto* delay = Row<TEditStringButton>(w, 0);
+    const auto* hide = Row<TCheckBoxButton>(w, 4);
+    ASSERT_TRUE(delay && delay->EditBox && hide && hide->CheckBox);
+    for (const fw::ChildControl* control : {static_cast<const fw::ChildControl*>(delay->EditBox.get()),
+                                            static_cast<const fw::ChildControl*>(hide->CheckBox.get())}) {
+        RECT r;
+        ::GetWindowRect(control->Handle(), &r);
+        const qbtest::TextLook look = qbtest::LookOf(r);
+        EXPECT_LT(qbtest::Luminance(look.back), 0.05) << look.back;
+        EXPECT_GE(look.Contrast(), 4.5) << look.ink << " on " << look.back;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -95,5 +96,54 @@ private:
     RECT rect_;
     std::vector<uint32_t> pixels_;
 };
+
+// Relative luminance and the contrast ratio of two colours, as the accessibility guidelines define them.
+inline double Luminance(Rgb c) {
+    auto linear = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+}
+inline double Contrast(Rgb a, Rgb b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text on a background as the screen shows it inside a rectangle: the background (the most common
+// colour) and the text's strongest ink (the pixel that differs most from it; smoothed glyphs have fully
+// covered pixels too).
+struct TextLook {
+    Rgb back;
+    Rgb ink;
+    double Contrast() const { return qbtest::Contrast(ink, back); }
+};
+inline TextLook LookOf(const RECT& screen) {
+    const ScreenGrab grab(screen);
+    std::vector<std::pair<Rgb, int>> counts;
+    for (LONG y = screen.top; y < screen.bottom; ++y) {
+        for (LONG x = screen.left; x < screen.right; ++x) {
+            const Rgb c = grab.At(POINT{x, y});
+            auto it = std::find_if(counts.begin(), counts.end(), [c](const auto& p) { return p.first == c; });
+            if (it == counts.end()) {
+                counts.emplace_back(c, 1);
+            } else {
+                ++it->second;
+            }
+        }
+    }
+    TextLook look;
+    int most = 0;
+    for (const auto& [c, n] : counts) {
+        if (n > most) most = n, look.back = c;
+    }
+    double strongest = 0;
+    for (const auto& [c, n] : counts) {
+        if (qbtest::Contrast(c, look.back) > strongest)
+            strongest = qbtest::Contrast(c, look.back), look.ink = c;
+    }
+    return look;
+}
 
 }  // namespace qbtest
