@@ -1,5 +1,8 @@
 #include "filers/MenuFilerBase.h"
 
+#include "popup/Placement.h"
+#include "popup/SearchRow.h"
+
 #include "filers/SubFolderFiler.h"
 #include "operations/FileButton.h"
 #include "operations/FileObject.h"
@@ -97,4 +100,83 @@ void TMenuFilerBase::PlaceSubFolder(TSubFolderFiler* child, TPopupButtonBase* en
             if (dynamic_cast<TFolderButton*>(e)) e->SetTriangleSide(side);
         }
     }
+}
+
+void TMenuFilerBase::KeyDown(WORD& key, fw::ShiftState shift) {
+    if (key == 'F' && (shift & (fw::ssCtrl | fw::ssAlt | fw::ssShift)) == fw::ssCtrl) {
+        OpenSearch();
+        key = 0;
+        return;
+    }
+    TPopupMenuBase::KeyDown(key, shift);
+}
+
+void TMenuFilerBase::OpenSearch() {
+    if (search_) {
+        search_->Focus();
+        return;
+    }
+    auto* row = new TSearchRow;
+    ButtonManager->InsertFirst(row);
+    search_ = row;
+    row->OnChange = [this](TSearchRow&) { ApplySearch(); };
+    row->OnKey = [this](TSearchRow&, WORD& key, fw::ShiftState shift) { SearchKey(key, shift); };
+    // The window keeps its width; the field takes what it leaves.
+    ButtonManager->FinishLayout();
+    FitHeightToWorkArea(this);
+    row->Focus();
+}
+
+void TMenuFilerBase::CloseSearch() {
+    TSearchRow* row = std::exchange(search_, nullptr);
+    if (!row) return;
+    const bool focused = row->Focused();
+    ButtonManager->ClearFilter();
+    const int scroll = VertScrollPosition(this);
+    ButtonManager->RemoveEntry(row);
+    ButtonManager->FinishLayout();
+    FitHeightToWorkArea(this);
+    if (VertScrollBar().IsShowing()) VertScrollBar().SetPosition(scroll);
+    if (focused) SetFocus();
+}
+
+void TMenuFilerBase::ApplySearch() {
+    if (!search_) return;
+    const std::wstring text = search_->Text();
+    if (text.empty()) {
+        ButtonManager->ClearFilter();
+    } else {
+        ButtonManager->SetFilter(text, search_);
+    }
+    FitHeightToWorkArea(this);
+    if (VertScrollBar().IsShowing()) VertScrollBar().SetPosition(0);
+    // The first match is where Enter acts.
+    if (!text.empty()) ButtonManager->MoveHighlight(THighlightMove::First);
+    Invalidate();
+}
+
+void TMenuFilerBase::SearchKey(WORD& key, fw::ShiftState shift) {
+    if (key == VK_ESCAPE) {
+        key = 0;
+        CloseSearch();
+        return;
+    }
+    // The rows' keys, while the typing goes on in the field.
+    WORD pressed = key;
+    key = 0;
+    TPopupMenuBase::KeyDown(pressed, shift);
+}
+
+std::optional<TMenuFilerBase::CarriedSearch> TMenuFilerBase::TakeSearch() const {
+    if (!search_) return std::nullopt;
+    return CarriedSearch{search_->Text(), search_->Focused()};
+}
+
+void TMenuFilerBase::ResumeSearch(const std::optional<CarriedSearch>& search) {
+    if (!search) return;
+    OpenSearch();
+    if (!search_) return;
+    search_->SetText(search->text);
+    ApplySearch();
+    if (!search->focused) SetFocus();
 }

@@ -11,7 +11,11 @@
 
 #include "framework/SharedInstance.h"
 
+#include <optional>
+#include <string>
+
 class TFileObject;
+class TSearchRow;
 class TSubFolderFiler;
 
 class TMenuFilerBase : public TPopupMenuBase {
@@ -37,14 +41,38 @@ public:
     // The shared watcher manager while any filer window lives, else null.
     static TFolderWatcherManager* Watchers() noexcept;
 
+    // Search (Ctrl+F): a field at the top of the window; the rows whose caption contains what is typed
+    // stay (case, width and kana type do not count), the first of them highlighted. Up and Down move among
+    // them, Enter acts on the highlighted one; Escape closes the field and every row comes back.
+    void OpenSearch();
+    void CloseSearch();
+    // The open search field's row, or null.
+    TSearchRow* Search() const noexcept { return search_; }
+
 protected:
-    // The window's entries went (a refill): a request waiting for its turn is forgotten with them.
-    void EntriesCleared() noexcept { pending_ = nullptr; }
+    void KeyDown(WORD& key, fw::ShiftState shift) override;
+    // The window's entries went (a refill): a request waiting for its turn is forgotten with them, and so
+    // is the search row (a refill carries the search over: TakeSearch before, ResumeSearch after).
+    void EntriesCleared() noexcept {
+        pending_ = nullptr;
+        search_ = nullptr;
+    }
+    struct CarriedSearch {
+        std::wstring text;
+        bool focused = false;
+    };
+    std::optional<CarriedSearch> TakeSearch() const;
+    void ResumeSearch(const std::optional<CarriedSearch>& search);
 
 private:
     TSubFolderFiler* MakeSubFolder(TFileObject& entry);
     void ShowSubFolder(TSubFolderFiler* child, TPopupButtonBase* entry);
 
+    // Filters the rows by the field's text and fits the window to them.
+    void ApplySearch();
+    void SearchKey(WORD& key, fw::ShiftState shift);
+
+    TSearchRow* search_ = nullptr;  // owned by the container while the search is open
     bool opening_ = false;
     TFileObject* pending_ = nullptr;  // an entry of this window, waiting for the running opening
     TMalloc::Use malloc_;

@@ -257,11 +257,14 @@ void TSubFolderFiler::AppendArrived() {
 }
 
 void TSubFolderFiler::AppendSome() {
-    if (std::exchange(loading_, false)) {
+    const bool wasLoading = std::exchange(loading_, false);
+    const bool first = wasLoading || ButtonManager->EntryCount() == 0;
+    if (wasLoading) {
+        const std::optional<CarriedSearch> search = TakeSearch();
         ButtonManager->ClearEntries();
         EntriesCleared();
+        ResumeSearch(search);
     }
-    const bool first = ButtonManager->EntryCount() == 0;
     const int width = ClientWidth();
     // Rows go in steps until the slice is used: the window answers between slices, however many rows
     // wait (a folder of a hundred thousand files hands them faster than a window takes them).
@@ -355,15 +358,18 @@ void TSubFolderFiler::LearnAttributes(TFolderListing& listing) {
 }
 
 void TSubFolderFiler::Fill(TListingOutcome outcome, std::vector<TListedItem>& rows) {
+    // A search the user is typing goes on over the new rows.
+    const std::optional<CarriedSearch> search = TakeSearch();
     ButtonManager->ClearEntries();
     EntriesCleared();
     if (outcome != TListingOutcome::Listed || rows.empty()) {
         AddPlaceholder(outcome == TListingOutcome::NoAccess ? kNoAccess : kNothing);
-        return;
+    } else {
+        AddRows(rows, 0, rows.size());
+        ButtonManager->FinishLayout();
+        FitHeightToWorkArea(this);
     }
-    AddRows(rows, 0, rows.size());
-    ButtonManager->FinishLayout();
-    FitHeightToWorkArea(this);
+    ResumeSearch(search);
 }
 
 void TSubFolderFiler::AddRows(std::vector<TListedItem>& rows, size_t from, size_t count) {

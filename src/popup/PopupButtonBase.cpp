@@ -95,6 +95,7 @@ TPopupButtonBase::~TPopupButtonBase() {
 }
 
 void TPopupButtonBase::CaptionChanged() noexcept {
+    foldedStale_ = true;
     if (container_) container_->CaptionChanged();
 }
 

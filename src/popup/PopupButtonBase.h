@@ -126,6 +126,9 @@ private:
     fw::Canvas* canvas_ = nullptr;
     TPopupButtonManager* container_ = nullptr;
     int index_ = -1;  // the place in the container's list, kept by the container
+    // The caption folded for a filter, made when first asked after a change of the caption.
+    mutable std::wstring folded_;
+    mutable bool foldedStale_ = true;
     int left_ = 0;
     int top_ = 0;
     int width_ = 0;

@@ -3,6 +3,8 @@
 
 #include "popup/PopupBase.h"
 
+#include <algorithm>
+
 TPopupButtonManager::TPopupButtonManager(fw::Component* owner) : fw::GraphicControl(owner) {
     ownerWindow_ = dynamic_cast<TPopupMenuBase*>(owner);
 }
@@ -10,7 +12,8 @@ TPopupButtonManager::TPopupButtonManager(fw::Component* owner) : fw::GraphicCont
 TPopupButtonManager::~TPopupButtonManager() {
     hotEntry_ = pressedEntry_ = nullptr;
     std::vector<TPopupButtonBase*> old;
-    old.swap(entries_);
+    old.swap(filtering_ ? all_ : entries_);
+    entries_.clear();
     // The last first: each leaves the end of the container's components.
     for (auto e = old.rbegin(); e != old.rend(); ++e) Retire(*e);
 }
@@ -53,14 +56,17 @@ void TPopupButtonManager::AddEntries(const std::vector<TPopupButtonBase*>& entri
 }
 
 void TPopupButtonManager::Adopt(TPopupButtonBase* entry, TColumnLayout::Size& area) {
-    entries_.push_back(entry);
+    if (filtering_) all_.push_back(entry);
     held_.insert(entry);
     InsertComponent(entry);
+    entry->Attach(this);
+    entry->Measure();
+    // A row the filter hides stays the container's, out of the list.
+    if (filtering_ && !Shows(entry)) return;
+    entries_.push_back(entry);
     entry->index_ = EntryCount() - 1;
     laidOut_ = false;
     typeAhead_.Clear();
-    entry->Attach(this);
-    entry->Measure();
     PlaceNext(entry, area);
     // The window takes its size once the fill is done: sizing it for every entry of a big folder
     // would cost more than listing the folder.
@@ -77,7 +83,10 @@ void TPopupButtonManager::ClearEntries() {
     typeAhead_.Clear();
     // The list is empty before the first entry goes: an entry's destruction sees a consistent container.
     std::vector<TPopupButtonBase*> old;
-    old.swap(entries_);
+    old.swap(filtering_ ? all_ : entries_);
+    entries_.clear();
+    filtering_ = false;
+    pinned_ = nullptr;
     held_.clear();
     for (auto e = old.rbegin(); e != old.rend(); ++e) Retire(*e);
     SetClientWidth(0);
@@ -91,9 +100,22 @@ void TPopupButtonManager::ClearEntries() {
     HighlightChanged(before);
 }
 
+void TPopupButtonManager::InsertFirst(TPopupButtonBase* entry) {
+    if (!entry) return;
+    if (filtering_) all_.insert(all_.begin(), entry);
+    entries_.insert(entries_.begin(), entry);
+    held_.insert(entry);
+    InsertComponent(entry);
+    for (size_t i = 0; i < entries_.size(); ++i) entries_[i]->index_ = static_cast<int>(i);
+    entry->Attach(this);
+    entry->Measure();
+    LayOutAgain();
+}
+
 void TPopupButtonManager::RemoveEntryAt(int index) {
     TPopupButtonBase* entry = Entries(index);
     if (!entry) return;
+    if (filtering_) all_.erase(std::find(all_.begin(), all_.end(), entry));
     entries_.erase(entries_.begin() + index);
     for (size_t i = static_cast<size_t>(index); i < entries_.size(); ++i)
         entries_[i]->index_ = static_cast<int>(i);

@@ -60,6 +60,15 @@ public:
     // makes the entries break into columns as they would have entry by entry. FinishLayout does this.
     void FitOwnerWindow();
     void ClearEntries();
+    // Shows only the actionable entries whose caption contains `text` (case, width and kana type do not
+    // count), and `pinned` (the search field's own row); the others stay, out of the list, until
+    // ClearFilter brings every entry back in its order. Entries added meanwhile are filtered alike.
+    // The window keeps its size; the caller fits it.
+    void SetFilter(const std::wstring& text, const TPopupButtonBase* pinned);
+    void ClearFilter();
+    bool Filtering() const noexcept { return filtering_; }
+    // Puts an entry first (the search field's row).
+    void InsertFirst(TPopupButtonBase* entry);
     void RemoveEntryAt(int index);
     void RemoveEntry(TPopupButtonBase* entry);
     // Refuses (false) automatic closing of the menu chain for one more step, or ends (true) one refusal:
@@ -124,6 +133,10 @@ protected:
 private:
     friend class TPopupButtonBase;
     void SetOwnerClientSize(int width, int height);
+    // Whether the filter shows the entry.
+    bool Shows(const TPopupButtonBase* entry) const;
+    // Places the listed entries afresh, keeping their measured sizes.
+    void LayOutAgain();
     // Takes an entry into the list and places it below the others; `area` grows to hold it.
     void Adopt(TPopupButtonBase* entry, TColumnLayout::Size& area);
     // Places an entry at the running position (the provisional layout of a fill); `area` grows to hold it.
@@ -152,6 +165,12 @@ private:
     // they have their final places (laidOut_): within a column tops increase, and columns go left to right.
     std::vector<TPopupButtonBase*> entries_;
     std::unordered_set<const TPopupButtonBase*> held_;
+    // While a filter shows only some entries: all of them in their order, the folded text looked for, and
+    // the entry always shown.
+    bool filtering_ = false;
+    std::vector<TPopupButtonBase*> all_;
+    std::wstring filter_;
+    const TPopupButtonBase* pinned_ = nullptr;
     bool laidOut_ = false;
     size_t laidOutCount_ = 0;  // the entries the last layout placed (a fill adds below them)
     int laidOutWidth_ = -1;    // their width, when they were laid out in one column
