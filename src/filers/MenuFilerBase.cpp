@@ -2,6 +2,9 @@
 
 #include "popup/Placement.h"
 #include "popup/SearchRow.h"
+#include "popup/SeparateBar.h"
+#include "popup/StringButton.h"
+#include "framework/TextConv.h"
 
 #include "filers/SubFolderFiler.h"
 #include "operations/FileButton.h"
@@ -128,6 +131,7 @@ void TMenuFilerBase::OpenSearch() {
 }
 
 void TMenuFilerBase::CloseSearch() {
+    EndSearchBelow();
     TSearchRow* row = std::exchange(search_, nullptr);
     if (!row) return;
     const bool focused = row->Focused();
@@ -142,7 +146,21 @@ void TMenuFilerBase::CloseSearch() {
 
 void TMenuFilerBase::ApplySearch() {
     if (!search_) return;
+    // Every key starts the search below again, after a pause.
+    EndSearchBelow();
     const std::wstring text = search_->Text();
+    if (!text.empty() && !SearchRoot().empty()) {
+        if (!belowLater_) {
+            belowLater_ = new fw::Timer(this);
+            belowLater_->SetInterval(kSearchPause);
+            belowLater_->OnTimer = [this](fw::Timer& timer) {
+                timer.SetEnabled(false);
+                StartSearchBelow();
+            };
+        }
+        belowLater_->SetEnabled(false);
+        belowLater_->SetEnabled(true);
+    }
     if (text.empty()) {
         ButtonManager->ClearFilter();
     } else {
@@ -179,4 +197,77 @@ void TMenuFilerBase::ResumeSearch(const std::optional<CarriedSearch>& search) {
     search_->SetText(search->text);
     ApplySearch();
     if (!search->focused) SetFocus();
+}
+
+LRESULT TMenuFilerBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kFound) {
+        FoundArrived();
+        return 0;
+    }
+    return TPopupMenuBase::WndProc(msg, wParam, lParam);
+}
+
+void TMenuFilerBase::EndSearchBelow() {
+    if (belowLater_) belowLater_->SetEnabled(false);
+    below_.reset();
+    std::vector<TPopupButtonBase*> gone = std::move(found_);
+    found_.clear();
+    separator_ = nullptr;
+    if (gone.empty()) return;
+    ButtonManager->RemoveEntries(gone);
+    FitHeightToWorkArea(this);
+}
+
+void TMenuFilerBase::StartSearchBelow() {
+    if (!search_) return;
+    const std::wstring root = SearchRoot();
+    const std::wstring text = search_->Text();
+    if (root.empty() || text.empty()) return;
+    try {
+        below_.reset(TTreeSearch::Start(root, fw::FoldForSearch(text), Handle(), kFound,
+                                        TTreeSearch::Limits{kFoundMost, kSearchTime}));
+    } catch (const std::exception&) {
+        below_.reset();  // no thread: the window's own matches are all there is
+    }
+}
+
+void TMenuFilerBase::FoundArrived() {
+    if (!below_ || !search_) return;
+    const bool done = below_->Done();
+    std::vector<TFoundItem> found = below_->TakeFound();
+    std::vector<TPopupButtonBase*> rows;
+    if (!found.empty() && !separator_) {
+        separator_ = new TSeparateBar;
+        ButtonManager->Pin(separator_);
+        rows.push_back(separator_);
+    }
+    for (TFoundItem& f : found) {
+        unique_child_idlist child = LastItemOf(f.item.get());
+        if (!child) continue;
+        ULONG mask = SFGAO_FILESYSTEM;
+        if (f.folder) mask |= SFGAO_FOLDER;
+        TFileObject* entry =
+            f.folder ? static_cast<TFileObject*>(new TFolderButton(std::move(f.item), std::move(child)))
+                     : static_cast<TFileObject*>(new TFileButton(std::move(f.item), std::move(child)));
+        if (ShowTriangle && f.folder) entry->SetTriangleSide(OpensRight ? 1 : 0);
+        entry->SetCaption(f.name);
+        entry->Note = f.where;
+        entry->SetAttributes(mask);
+        entry->SetFileAttributes(f.attributes);
+        entry->SetFileName(f.name);
+        rows.push_back(entry);
+    }
+    if (done && below_->CutShort()) {
+        auto* label = new TLabel;
+        label->SetCaption(kCutShort);
+        ButtonManager->Pin(label);
+        rows.push_back(label);
+    }
+    if (done) below_.reset();
+    if (rows.empty()) return;
+    // Found rows come below the others: the highlight and what a key or click acts on stay where they are.
+    ButtonManager->AddEntries(rows);
+    found_.insert(found_.end(), rows.begin(), rows.end());
+    ButtonManager->FinishLayout();
+    FitHeightToWorkArea(this);
 }

@@ -5,9 +5,11 @@
 // window.
 #pragma once
 
+#include "framework/Timer.h"
 #include "popup/PopupBase.h"
 #include "shell/FolderWatcher.h"
 #include "shell/Malloc.h"
+#include "shell/TreeSearch.h"
 
 #include "framework/SharedInstance.h"
 
@@ -48,14 +50,33 @@ public:
     void CloseSearch();
     // The open search field's row, or null.
     TSearchRow* Search() const noexcept { return search_; }
+    // After a pause in the typing, the folders below this window's folder are searched too: what they
+    // hold that matches comes under a separator as it is found, each row with its place after its name,
+    // nearest folders first, at most kFoundMost rows and for at most kSearchTime; a last row says when the
+    // search was cut short. Every key starts it again.
+    static constexpr unsigned long kSearchPause = 300;  // milliseconds
+    static constexpr size_t kFoundMost = 200;
+    static constexpr unsigned long kSearchTime = 10'000;  // milliseconds
+    static constexpr wchar_t kCutShort[] = L"（検索を打ち切りました）";
+    static constexpr UINT kFound = WM_USER + 102;
+    // The search below that runs (tests), or null.
+    TTreeSearch* SearchBelow() const noexcept { return below_.get(); }
+    // The rows the search below found.
+    const std::vector<TPopupButtonBase*>& FoundRows() const noexcept { return found_; }
 
 protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void KeyDown(WORD& key, fw::ShiftState shift) override;
+    // The file-system folder whose subfolders a search looks into; empty for none.
+    virtual std::wstring SearchRoot() const { return std::wstring(); }
     // The window's entries went (a refill): a request waiting for its turn is forgotten with them, and so
     // is the search row (a refill carries the search over: TakeSearch before, ResumeSearch after).
     void EntriesCleared() noexcept {
         pending_ = nullptr;
         search_ = nullptr;
+        below_.reset();
+        found_.clear();
+        separator_ = nullptr;
     }
     struct CarriedSearch {
         std::wstring text;
@@ -71,8 +92,16 @@ private:
     // Filters the rows by the field's text and fits the window to them.
     void ApplySearch();
     void SearchKey(WORD& key, fw::ShiftState shift);
+    // Lets go of the search below and takes away what it found.
+    void EndSearchBelow();
+    void StartSearchBelow();
+    void FoundArrived();
 
     TSearchRow* search_ = nullptr;  // owned by the container while the search is open
+    unique_tree_search below_;
+    fw::Timer* belowLater_ = nullptr;       // owned by the window; the pause before the search below
+    std::vector<TPopupButtonBase*> found_;  // the search below's rows (and its separator and last label)
+    TPopupButtonBase* separator_ = nullptr;
     bool opening_ = false;
     TFileObject* pending_ = nullptr;  // an entry of this window, waiting for the running opening
     TMalloc::Use malloc_;

@@ -121,6 +121,10 @@ void TSubFolderFiler::Activated(bool active) {
     watchedBefore_ = true;
 }
 
+std::wstring TSubFolderFiler::SearchRoot() const {
+    return folder_ ? FileSystemPath(folder_.get()) : std::wstring();
+}
+
 bool TSubFolderFiler::EntryBusy() const {
     // The mouse routing holds the container while an entry's handler runs (a context menu is tracked
     // inside the right button's release, a rename asks the shell); a rename box merely left open is carried

@@ -76,6 +76,7 @@ protected:
     // F5 reads the folder again.
     void KeyDown(WORD& key, fw::ShiftState shift) override;
     void Activated(bool active) override;
+    std::wstring SearchRoot() const override;
 
 private:
     // A rename box left open, with its item, while the window refills.

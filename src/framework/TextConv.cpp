@@ -1,5 +1,6 @@
 #include "framework/TextConv.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace fw {
@@ -64,6 +65,39 @@ bool TryParseInt32(std::wstring_view text, int& out) noexcept {
     if (value > INT_MAX || value < INT_MIN) return false;
     out = static_cast<int>(value);
     return true;
+}
+
+std::wstring FoldForSearch(std::wstring_view text) {
+    // Plain ASCII needs only lower case: most file names are, and a tree walk folds every one of them.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) {
+        std::wstring lower(text);
+        for (wchar_t& c : lower) {
+            if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+        return lower;
+    }
+    // Names mix half- and full-width letters, and hiragana and katakana.
+    constexpr DWORD kWidthAndKana = LCMAP_FULLWIDTH | LCMAP_HIRAGANA;
+    std::wstring folded(text);
+    const int length = static_cast<int>(text.size());
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kWidthAndKana, folded.c_str(), length,
+                                       nullptr, 0, nullptr, nullptr, 0);
+    if (needed > 0) {
+        std::wstring mapped(static_cast<size_t>(needed), L'\0');
+        const int made = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kWidthAndKana, folded.c_str(), length,
+                                         mapped.data(), needed, nullptr, nullptr, 0);
+        if (made > 0) {
+            mapped.resize(static_cast<size_t>(made));
+            folded.swap(mapped);
+        }
+    }
+    // Full-width Latin letters, digits and signs go back to plain ASCII, as a pure ASCII text stays.
+    for (wchar_t& c : folded) {
+        if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<wchar_t>(c - 0xFEE0);
+        if (c == 0x3000) c = L' ';
+    }
+    ::CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
 }
 
 }  // namespace fw

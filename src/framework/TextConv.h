@@ -24,6 +24,10 @@ inline std::string WideToUtf8(std::wstring_view text) {
 // Locale-aware lower-casing of the whole text (LCMapStringEx with the user's locale).
 std::wstring ToLowerLocale(std::wstring_view text);
 
+// The text as names are compared when searched: lower case, full width and hiragana, so that case, width
+// and kana type do not count ("ﾌｧｲﾙ", "ファイル" and "ふぁいる" fold alike).
+std::wstring FoldForSearch(std::wstring_view text);
+
 // A window's text (empty for a null or vanished window).
 std::wstring WindowText(HWND hwnd);
 

@@ -4,12 +4,17 @@
 
 #include <algorithm>
 
+namespace {
+constexpr int kNoteGap = 12;
+}  // namespace
+
 void TIconButton::Measure() {
     TStringButton::Measure();
     if (!GetCanvas()) return;
     const int icon = IconSize();
     int width = Width() + icon + Scale(kGap);
     if (TriangleSide != 2) width += Scale(kTriangleArea);
+    if (!Note.empty()) width += Scale(kNoteGap) + GetCanvas()->TextWidth(Note);
     SetWidth(width);
     SetHeight(std::max(icon, Height()));
 }
@@ -54,7 +59,19 @@ void TIconButton::Paint() {
     IconPainted(*canvas, RECT{iconX, Top(), iconX + icon, Top() + icon});
     // The caption's room is what Measure gave it beside the icon and the triangle.
     const int room = Width() - textLeft - (TriangleSide != 2 ? triangle : 0);
-    DrawCaption(*canvas, t, t.left, t.top, room);
+    if (Note.empty()) {
+        DrawCaption(*canvas, t, t.left, t.top, room);
+    } else {
+        // The caption first, then the note in grey (on a hot row, in the hot text's colour).
+        const int captionWidth = std::min(canvas->TextWidth(Caption()), room);
+        DrawCaption(*canvas, t, t.left, t.top, captionWidth);
+        if (!Hot) canvas->GetFont().SetColor(TItemColors::kHidden);
+        canvas->GetBrush().SetStyle(fw::BrushStyle::Clear);
+        const int noteLeft = t.left + captionWidth + Scale(kNoteGap);
+        const RECT n{noteLeft, t.top, t.right, t.bottom};
+        canvas->TextRect(n, n.left, n.top, canvas->FitText(Note, std::max<int>(t.right - noteLeft, 0)));
+        canvas->GetFont().Assign(GetFont());
+    }
     PaintTriangle();
 }
 

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 class TIconButton : public virtual TPopupButton {
 public:
     static constexpr int kGap = 3;
@@ -21,6 +23,8 @@ public:
 
     int ImageIndex = 0;
     HIMAGELIST ImageList = nullptr;  // borrowed (the system image list); null draws no icon
+    // A text after the caption, dimmer (where a found item is); set before the entry is added.
+    std::wstring Note;
 
 protected:
     // Called before the icon is first needed (painted, or asked for): an entry whose icon is costly to

@@ -86,7 +86,7 @@ void TPopupButtonManager::ClearEntries() {
     old.swap(filtering_ ? all_ : entries_);
     entries_.clear();
     filtering_ = false;
-    pinned_ = nullptr;
+    pinned_.clear();
     held_.clear();
     for (auto e = old.rbegin(); e != old.rend(); ++e) Retire(*e);
     SetClientWidth(0);

@@ -65,7 +65,11 @@ public:
     // ClearFilter brings every entry back in its order. Entries added meanwhile are filtered alike.
     // The window keeps its size; the caller fits it.
     void SetFilter(const std::wstring& text, const TPopupButtonBase* pinned);
+    // One more entry the filter always shows (a separator, a label of the search's own).
+    void Pin(const TPopupButtonBase* entry);
     void ClearFilter();
+    // Removes these entries (freeing them) in one pass.
+    void RemoveEntries(const std::vector<TPopupButtonBase*>& gone);
     bool Filtering() const noexcept { return filtering_; }
     // Puts an entry first (the search field's row).
     void InsertFirst(TPopupButtonBase* entry);
@@ -170,7 +174,7 @@ private:
     bool filtering_ = false;
     std::vector<TPopupButtonBase*> all_;
     std::wstring filter_;
-    const TPopupButtonBase* pinned_ = nullptr;
+    std::vector<const TPopupButtonBase*> pinned_;
     bool laidOut_ = false;
     size_t laidOutCount_ = 0;  // the entries the last layout placed (a fill adds below them)
     int laidOutWidth_ = -1;    // their width, when they were laid out in one column

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 bool TPopupButtonManager::Shows(const TPopupButtonBase* entry) const {
-    if (!filtering_ || entry == pinned_) return true;
+    if (!filtering_ || std::find(pinned_.begin(), pinned_.end(), entry) != pinned_.end()) return true;
     const std::wstring* caption = entry->CaptionText();
     if (!caption || !entry->Actionable()) return false;
     if (entry->foldedStale_) {
@@ -22,7 +22,7 @@ bool TPopupButtonManager::Shows(const TPopupButtonBase* entry) const {
 void TPopupButtonManager::SetFilter(const std::wstring& text, const TPopupButtonBase* pinned) {
     if (!filtering_) all_ = entries_;
     filtering_ = true;
-    pinned_ = pinned;
+    if (std::find(pinned_.begin(), pinned_.end(), pinned) == pinned_.end()) pinned_.push_back(pinned);
     filter_ = TTypeAheadIndex::Fold(text);
     const TPopupButtonBase* before = hotEntry_;
     entries_.clear();
@@ -44,7 +44,7 @@ void TPopupButtonManager::SetFilter(const std::wstring& text, const TPopupButton
 void TPopupButtonManager::ClearFilter() {
     if (!filtering_) return;
     filtering_ = false;
-    pinned_ = nullptr;
+    pinned_.clear();
     filter_.clear();
     entries_.swap(all_);
     all_.clear();
@@ -60,4 +60,27 @@ void TPopupButtonManager::LayOutAgain() {
     for (TPopupButtonBase* e : entries_) PlaceNext(e, area);
     SetBounds(Left(), Top(), area.width, area.height);
     FinishLayout();
+}
+
+void TPopupButtonManager::Pin(const TPopupButtonBase* entry) {
+    pinned_.push_back(entry);
+}
+
+void TPopupButtonManager::RemoveEntries(const std::vector<TPopupButtonBase*>& gone) {
+    if (gone.empty()) return;
+    const std::unordered_set<const TPopupButtonBase*> leaving(gone.begin(), gone.end());
+    const auto goes = [&leaving](const TPopupButtonBase* e) { return leaving.count(e) != 0; };
+    const TPopupButtonBase* before = hotEntry_;
+    if (hotEntry_ && goes(hotEntry_)) hotEntry_ = nullptr;
+    if (pressedEntry_ && goes(pressedEntry_)) pressedEntry_ = nullptr;
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(), goes), entries_.end());
+    all_.erase(std::remove_if(all_.begin(), all_.end(), goes), all_.end());
+    pinned_.erase(std::remove_if(pinned_.begin(), pinned_.end(), goes), pinned_.end());
+    for (size_t i = 0; i < entries_.size(); ++i) entries_[i]->index_ = static_cast<int>(i);
+    // The last first: each leaves the end of the container's components.
+    for (auto e = gone.rbegin(); e != gone.rend(); ++e) {
+        if (held_.count(*e)) Retire(*e);
+    }
+    LayOutAgain();
+    HighlightChanged(before);
 }

@@ -1,26 +1,13 @@
 #include "popup/TypeAheadIndex.h"
 
+#include "framework/TextConv.h"
+
 #include <windows.h>
 
 #include <algorithm>
 
 std::wstring TTypeAheadIndex::Fold(const std::wstring& text) {
-    std::wstring folded = text;
-    // Captions mix half- and full-width letters, and hiragana and katakana.
-    constexpr DWORD kWidthAndKana = LCMAP_FULLWIDTH | LCMAP_HIRAGANA;
-    const int length = static_cast<int>(text.size());
-    const int needed = length > 0 ? ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kWidthAndKana, text.c_str(),
-                                                    length, nullptr, 0, nullptr, nullptr, 0)
-                                  : 0;
-    if (needed > 0) {
-        folded.assign(static_cast<size_t>(needed), L'\0');
-        const int made = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kWidthAndKana, text.c_str(), length,
-                                         folded.data(), needed, nullptr, nullptr, 0);
-        folded.resize(static_cast<size_t>(std::max(made, 0)));
-        if (made <= 0) folded = text;
-    }
-    ::CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return folded;
+    return fw::FoldForSearch(text);
 }
 
 void TTypeAheadIndex::Clear() noexcept {

@@ -6,7 +6,11 @@
 #include "popup/SearchRow.h"
 #include "support/operations/ShellEntryTest.h"
 
+#include "framework/TextConv.h"
+#include "operations/FileObject.h"
+
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +80,83 @@ TEST_F(Search, TypedTextKeepsTheMatchingRowsAndEscapeBringsEveryRowBack) {
     EXPECT_EQ(w->Search(), nullptr);
     EXPECT_EQ(Rows(w).size(), 6u) << "every row back";
     EXPECT_EQ(Rows(w).front(), all.front());
+}
+
+// What a plain walk of the folders below `root` finds whose names contain `text` (folded alike), as
+// "place\name"; folders named `skip` are not entered.
+std::set<std::wstring> WalkFinds(const std::wstring& root, const std::wstring& where,
+                                 const std::wstring& text, const std::wstring& skip) {
+    std::set<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    const std::wstring folder = where.empty() ? root : root + L"\\" + where;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L".." || name == skip) continue;
+        const std::wstring relative = where.empty() ? name : where + L"\\" + name;
+        if (!where.empty() && fw::FoldForSearch(name).find(fw::FoldForSearch(text)) != std::wstring::npos)
+            found.insert(where + L"\\" + name);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            found.merge(WalkFinds(root, relative, text, skip));
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return found;
+}
+
+TEST_F(Search, BelowFindsWhatAWalkOfTheTreeFindsNearestFirstWithoutMovingTheHighlight) {
+    MakeItem(L"報告-直下.txt");
+    for (const wchar_t* folder : {L"年度", L"年度\\四月", L"年度\\四月\\深い", L"写真"})
+        MakeItem(folder, true);
+    for (const wchar_t* file : {L"年度\\ﾎｳｺｸ.txt", L"年度\\報告-1.txt", L"年度\\メモ.txt",
+                                L"年度\\四月\\週報告.doc", L"年度\\四月\\深い\\報告書.txt", L"写真\\猫.jpg"})
+        MakeItem(file);
+    MakeItem(L"年度\\四月\\深い\\報告書", true);
+    // A link back up the tree, where the file system makes one: its folder is walked once.
+    const bool linked =
+        ::CreateSymbolicLinkW(folder_->Child(L"年度\\四月\\戻る").c_str(), folder_->Child(L"年度").c_str(),
+                              SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+    TSubFolderFiler* w = TSubFolderFiler::OpenFolderByPath(menus.get(), folder_->Path(), false);
+    ASSERT_NE(w, nullptr);
+    ShowAt(w, 60, 60);
+    w->SetFocus();
+    Press('F', VK_CONTROL);
+    qbtest::TypeText(L"報告");
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->FoundRows().empty() && !w->SearchBelow(); }, 10s));
+    std::set<std::wstring> found;
+    size_t depth = 0;
+    for (const TPopupButtonBase* row : w->FoundRows()) {
+        const auto* item = dynamic_cast<const TFileObject*>(row);
+        if (!item) continue;
+        EXPECT_TRUE(found.insert(item->Note + L"\\" + *item->CaptionText()).second) << "found twice";
+        const size_t level = static_cast<size_t>(std::count(item->Note.begin(), item->Note.end(), L'\\'));
+        EXPECT_GE(level, depth) << "nearest folders first";
+        depth = level;
+    }
+    EXPECT_EQ(found, WalkFinds(folder_->Path(), L"", L"報告", L"戻る")) << (linked ? "with a link" : "");
+    EXPECT_EQ(HotCaption(w), L"報告-直下.txt") << "what arrived later did not move the highlight";
+
+    // A key typed on takes the rows found away at once and searches again after the pause.
+    qbtest::TypeText(L"書");
+    EXPECT_TRUE(w->FoundRows().empty());
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->FoundRows().empty() && !w->SearchBelow(); }, 10s));
+    EXPECT_EQ(w->FoundRows().size(), 3u) << "the separator, 報告書.txt and the folder 報告書";
+}
+
+TEST_F(Search, BelowIsCutShortAtItsCapWithARowThatSaysSo) {
+    MakeItem(L"多", true);
+    for (size_t i = 0; i < TMenuFilerBase::kFoundMost + 5; ++i)
+        MakeItem(L"多\\報告 " + std::to_wstring(i) + L".txt");
+    TSubFolderFiler* w = TSubFolderFiler::OpenFolderByPath(menus.get(), folder_->Path(), false);
+    ASSERT_NE(w, nullptr);
+    ShowAt(w, 60, 60);
+    w->OpenSearch();
+    w->Search()->SetText(L"報告");
+    ASSERT_TRUE(qbtest::WaitUntil([w] { return !w->FoundRows().empty() && !w->SearchBelow(); }, 10s));
+    EXPECT_EQ(w->FoundRows().size(), TMenuFilerBase::kFoundMost + 2);
+    EXPECT_EQ(*w->FoundRows().back()->CaptionText(), TMenuFilerBase::kCutShort);
+    EXPECT_EQ(*w->ButtonManager->Entries(w->ButtonManager->EntryCount() - 1)->CaptionText(),
+              TMenuFilerBase::kCutShort);
 }
 
 }  // namespace
