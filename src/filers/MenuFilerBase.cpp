@@ -166,7 +166,7 @@ void TMenuFilerBase::ApplySearch() {
     } else {
         ButtonManager->SetFilter(text, search_);
     }
-    FitHeightToWorkArea(this);
+    FitScrollRange(this);
     if (VertScrollBar().IsShowing()) VertScrollBar().SetPosition(0);
     // The first match is where Enter acts.
     if (!text.empty()) ButtonManager->MoveHighlight(THighlightMove::First);

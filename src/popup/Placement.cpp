@@ -89,6 +89,16 @@ void FitHeightToWorkArea(TPopupMenuBase* window) {
     FitIn(window, MonitorOfWindow(window));
 }
 
+void FitScrollRange(TPopupMenuBase* window) {
+    fw::FormScrollBar& bar = window->VertScrollBar();
+    const bool scrolls = window->ClientHeight() < window->ButtonManager->Height();
+    if (scrolls && bar.IsShowing()) {
+        bar.SetRange(window->ButtonManager->Height());
+        return;
+    }
+    if (scrolls || bar.IsShowing()) FitHeightToWorkArea(window);
+}
+
 // The monitor is the one under the window's top-left corner: the point a one-shot start was given.
 void ClampToWorkArea(TPopupMenuBase* window) {
     const fw::MonitorArea monitor = fw::MonitorAt(POINT{window->Left(), window->Top()});

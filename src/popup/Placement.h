@@ -14,6 +14,9 @@ void PlaceChild(TPopupMenuBase* parent, TPopupMenuBase* child, TPopupButtonBase*
 // Cuts a window to the height of its monitor's work area, with a scroll bar when its entries do not
 // fit, and to that work area's width.
 void FitHeightToWorkArea(TPopupMenuBase* window);
+// The entries changed while the window keeps its size (a search typed into it): only the scroll range
+// follows, unless the scroll bar must come or go.
+void FitScrollRange(TPopupMenuBase* window);
 // Cuts a window to the width of the work area of the monitor under its top-left corner and moves it
 // into that work area.
 void ClampToWorkArea(TPopupMenuBase* window);

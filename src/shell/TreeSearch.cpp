@@ -3,6 +3,7 @@
 #include "framework/Exception.h"
 #include "framework/TextConv.h"
 #include "framework/UniqueAny.h"
+#include "shell/ShellFolder.h"
 
 #include <shlobj.h>
 
@@ -31,6 +32,32 @@ std::wstring FinalPath(const std::wstring& path) {
     ::CloseHandle(h);
     return fw::FoldForSearch(n > 0 && n < 1024 ? std::wstring(buffer, n) : path);
 }
+
+// The folder of the items found in it, bound once when the first is found: each item is then parsed
+// within it, not from the desktop down.
+class ParentOfFound {
+public:
+    unique_absolute_idlist ItemOf(const std::wstring& folder, const wchar_t* name) {
+        if (!tried_) {
+            tried_ = true;
+            list_.reset(reinterpret_cast<PIDLIST_ABSOLUTE>(::ILCreateFromPathW(folder.c_str())));
+            if (list_) folder_ = std::make_unique<TShellFolder>(list_.get());
+        }
+        if (!folder_ || !*folder_) return nullptr;
+        std::wstring text(name);
+        PIDLIST_RELATIVE child = nullptr;
+        if (FAILED((*folder_)->ParseDisplayName(nullptr, nullptr, text.data(), nullptr, &child, nullptr)) ||
+            !child)
+            return nullptr;
+        const unique_relative_idlist own = AdoptIdList(child);
+        return ConcatIdLists(list_.get(), own.get());
+    }
+
+private:
+    bool tried_ = false;
+    unique_absolute_idlist list_;
+    std::unique_ptr<TShellFolder> folder_;
+};
 
 }  // namespace
 
@@ -93,6 +120,7 @@ void TTreeSearch::Walk() {
     std::deque<std::wstring> folders;
     auto walk = [&](const std::wstring& where, bool match) {
         const std::wstring folder = where.empty() ? root_ : root_ + L"\\" + where;
+        ParentOfFound parent;
         WIN32_FIND_DATAW data;
         unique_find find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -113,9 +141,7 @@ void TTreeSearch::Walk() {
             if (isFolder && visited.insert(FinalPath(root_ + L"\\" + relative)).second)
                 folders.push_back(relative);
             if (!match || fw::FoldForSearch(name).find(folded_) == std::wstring::npos) continue;
-            const std::wstring path = root_ + L"\\" + relative;
-            unique_absolute_idlist item(
-                reinterpret_cast<PIDLIST_ABSOLUTE>(::ILCreateFromPathW(path.c_str())));
+            unique_absolute_idlist item = parent.ItemOf(folder, data.cFileName);
             if (!item) continue;
             batch.push_back(
                 TFoundItem{std::move(item), std::wstring(name), where, isFolder, data.dwFileAttributes});
