@@ -47,7 +47,8 @@ class Installer : public qbtest::SettingsTest {
 protected:
     void SetUp() override {
         if (setup_.empty())
-            GTEST_SKIP() << "no installer: makensis was not found when the build was configured";
+            GTEST_SKIP()
+                << "no installer: the build found no makensis (Debian's nsis, which scripts/setup installs)";
         ASSERT_TRUE(Exists(setup_)) << "the installer was not built";
     }
     // Nothing left after a failure: a running copy's mutex would turn the next tests' copies away.
