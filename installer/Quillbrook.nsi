@@ -83,9 +83,32 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_COPIES ""
 !insertmacro CLOSE_RUNNING_COPIES "un."
 
+; Deletes the file named on the stack. A process that has just ended (a closed copy, the uninstaller that
+; handed its work to a copy of itself) may hold its exe a moment longer: up to five seconds are waited for.
+!macro DELETE_WHEN_FREE un
+Function ${un}DeleteWhenFree
+  Exch $R0
+  Push $R1
+  ${For} $R1 1 25
+    ClearErrors
+    Delete "$R0"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    Sleep 200
+  ${Next}
+  Pop $R1
+  Pop $R0
+FunctionEnd
+!macroend
+!insertmacro DELETE_WHEN_FREE ""
+!insertmacro DELETE_WHEN_FREE "un."
+
 Section "Quillbrook" SecProgram
   SectionIn RO
   Call CloseRunningCopies
+  Push "$INSTDIR\Quillbrook.exe"
+  Call DeleteWhenFree
   SetOutPath "$INSTDIR"
   File "/oname=Quillbrook.exe" "${PROGRAM}"
   File "/oname=Quillbrook.html" "${HELP}"
@@ -135,14 +158,17 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.CloseRunningCopies
-  Delete "$INSTDIR\Quillbrook.exe"
+  Push "$INSTDIR\Quillbrook.exe"
+  Call un.DeleteWhenFree
+  Push "$INSTDIR\uninstall.exe"
+  Call un.DeleteWhenFree
   Delete "$INSTDIR\Quillbrook.html"
-  Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Quillbrook.lnk"
   DeleteRegValue HKCU "${RUN_KEY}" "Quillbrook"
   ; Asked after the program has gone, which stores them as it ends. A silent uninstall keeps them.
   MessageBox MB_YESNO|MB_ICONQUESTION "Quillbrookの設定を残しますか？" /SD IDYES IDYES +2
   DeleteRegKey HKCU "${SETTINGS_KEY}"
+  ; Last: the entry's going tells a caller (the tests) that the copy of the uninstaller has done its work.
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

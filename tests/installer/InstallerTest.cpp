@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
+
+#include <filesystem>
 
 namespace {
 
 using namespace std::chrono_literals;
+using std::filesystem::exists;
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillbrook";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -18,10 +20,6 @@ std::wstring Folder(int csidl) {
     wchar_t path[MAX_PATH] = L"";
     ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
-}
-
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A REG_SZ, a REG_DWORD as its number, or nothing.
@@ -49,11 +47,11 @@ protected:
         if (setup_.empty())
             GTEST_SKIP()
                 << "no installer: the build found no makensis (Debian's nsis, which scripts/setup installs)";
-        ASSERT_TRUE(Exists(setup_)) << "the installer was not built";
+        ASSERT_TRUE(exists(setup_)) << "the installer was not built";
     }
     // Nothing left after a failure: a running copy's mutex would turn the next tests' copies away.
     void TearDown() override {
-        if (Exists(uninstaller_)) qbtest::ProgramProcess(uninstaller_, L"/S _?=" + folder_).WaitForExit(30s);
+        if (exists(uninstaller_)) qbtest::ProgramProcess(uninstaller_, L"/S _?=" + folder_).WaitForExit(30s);
         ::DeleteFileW(uninstaller_.c_str());
         ::RemoveDirectoryW(folder_.c_str());
     }
@@ -66,7 +64,7 @@ protected:
 TEST_F(Installer, InstallsForTheUserStartsTheProgramInstallsOverItAndUninstallsAllButTheSettings) {
     SetDword(L"DelayTime", 345);  // a setting the user has from before
     ASSERT_EQ(qbtest::ProgramProcess(setup_, L"/S").WaitForExit(60s), 0u);
-    EXPECT_TRUE(Exists(exe_) && Exists(folder_ + L"\\Quillbrook.html") && Exists(shortcut_));
+    EXPECT_TRUE(exists(exe_) && exists(folder_ + L"\\Quillbrook.html") && exists(shortcut_));
     EXPECT_EQ(Value(kRunKey, L"Quillbrook"), L"\"" + exe_ + L"\"");
     const std::pair<const wchar_t*, std::wstring> entries[] = {
         {L"DisplayName", L"Quillbrook"},
@@ -87,19 +85,14 @@ TEST_F(Installer, InstallsForTheUserStartsTheProgramInstallsOverItAndUninstallsA
     EXPECT_TRUE(Stored(L"HotKey1")) << "the running copy did not end through its main form";
     ASSERT_TRUE(qbtest::WaitUntil([] { return RunningCopy() != 0; }, 15s));
 
-    // The uninstaller hands its work to a copy of itself and ends at once: that copy is waited for.
-    qbtest::ProgramProcess uninstall(uninstaller_, L"/S");
-    ASSERT_EQ(uninstall.WaitForExit(30s), 0u);
-    fw::unique_handle all(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W p{sizeof(p)};
-    for (BOOL more = ::Process32FirstW(all.get(), &p); more; more = ::Process32NextW(all.get(), &p)) {
-        if (p.th32ParentProcessID != uninstall.Id()) continue;
-        fw::unique_handle copy(::OpenProcess(SYNCHRONIZE, FALSE, p.th32ProcessID));
-        ::WaitForSingleObject(copy.get(), 30000);
-    }
+    // The uninstaller hands its work to a copy of itself and ends at once; the copy removes the entry last.
+    ASSERT_EQ(qbtest::ProgramProcess(uninstaller_, L"/S").WaitForExit(30s), 0u);
+    EXPECT_TRUE(qbtest::WaitUntil([] { return !Value(kUninstallKey, L"DisplayName"); }, 30s));
     EXPECT_EQ(RunningCopy(), 0u);
-    EXPECT_FALSE(Exists(folder_) || Exists(shortcut_) || Value(kRunKey, L"Quillbrook"));
-    fw::unique_hkey entry;
+    EXPECT_FALSE(exists(folder_));
+    EXPECT_FALSE(exists(shortcut_));
+    EXPECT_FALSE(Value(kRunKey, L"Quillbrook"));
+    fw::unique_hkey entry;  // the key itself is gone
     EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, entry.put()), ERROR_SUCCESS);
     EXPECT_EQ(Dword(L"DelayTime"), 345u) << "the settings went with a silent uninstall";
 }
