@@ -44,9 +44,7 @@ DWORD RunningCopy() {
 class Installer : public qbtest::SettingsTest {
 protected:
     void SetUp() override {
-        if (setup_.empty())
-            GTEST_SKIP()
-                << "no installer: the build found no makensis (Debian's nsis, which scripts/setup installs)";
+        if (setup_.empty()) GTEST_SKIP() << "no installer was made: the build found no makensis (nsis)";
         ASSERT_TRUE(exists(setup_)) << "the installer was not built";
     }
     // Nothing left after a failure: a running copy's mutex would turn the next tests' copies away.
