@@ -8,13 +8,15 @@
 
 namespace qbtest {
 
-ProgramProcess::ProgramProcess(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+ProgramProcess::ProgramProcess(const std::wstring& arguments) : ProgramProcess(ProgramPath(), arguments) {}
+
+ProgramProcess::ProgramProcess(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &pi)) {
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi)) {
         return;
     }
     ::CloseHandle(pi.hThread);

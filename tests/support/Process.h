@@ -16,6 +16,8 @@ class ProgramProcess {
 public:
     // Starts Quillbrook.exe with the given arguments (after the program name).
     explicit ProgramProcess(const std::wstring& arguments);
+    // Starts another program (an installer, an uninstaller) the same way.
+    ProgramProcess(const std::wstring& program, const std::wstring& arguments);
     ~ProgramProcess();  // ends the process if it is still running
 
     bool Started() const noexcept { return static_cast<bool>(process_); }
