@@ -1,11 +1,14 @@
 #include "shell/TreeSearch.h"
 
+#include "framework/ComObject.h"
+#include "framework/ComPtr.h"
 #include "framework/Exception.h"
 #include "framework/TextConv.h"
 #include "framework/UniqueAny.h"
 #include "shell/ShellFolder.h"
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <deque>
 #include <set>
@@ -33,20 +36,55 @@ std::wstring FinalPath(const std::wstring& path) {
     return fw::FoldForSearch(n > 0 && n < 1024 ? std::wstring(buffer, n) : path);
 }
 
+// What the walk read of an item, handed to the folder that parses its name: the folder makes the item
+// from it instead of reading the disk again.
+class FoundData final : public fw::ComObject<IFileSystemBindData> {
+public:
+    explicit FoundData(const WIN32_FIND_DATAW& data) : data_(data) {}
+    STDMETHODIMP SetFindData(const WIN32_FIND_DATAW* data) noexcept override {
+        if (!data) return E_POINTER;
+        data_ = *data;
+        return S_OK;
+    }
+    STDMETHODIMP GetFindData(WIN32_FIND_DATAW* data) noexcept override {
+        if (!data) return E_POINTER;
+        *data = data_;
+        return S_OK;
+    }
+
+private:
+    ~FoundData() override = default;
+    WIN32_FIND_DATAW data_;
+};
+
+fw::ComPtr<IBindCtx> BindingOf(const WIN32_FIND_DATAW& data) {
+    fw::ComPtr<IBindCtx> context;
+    if (FAILED(::CreateBindCtx(0, context.put()))) return nullptr;
+    BIND_OPTS options{sizeof(options), 0, STGM_CREATE, 0};
+    const fw::ComPtr<IFileSystemBindData> found =
+        fw::ComPtr<IFileSystemBindData>::Attach(new FoundData(data));
+    if (FAILED(context->SetBindOptions(&options)) ||
+        FAILED(context->RegisterObjectParam(const_cast<LPOLESTR>(STR_FILE_SYS_BIND_DATA), found.get())))
+        return nullptr;
+    return context;
+}
+
 // The folder of the items found in it, bound once when the first is found: each item is then parsed
-// within it, not from the desktop down.
+// within it, not from the desktop down, from what the walk read of it.
 class ParentOfFound {
 public:
-    unique_absolute_idlist ItemOf(const std::wstring& folder, const wchar_t* name) {
+    unique_absolute_idlist ItemOf(const std::wstring& folder, const WIN32_FIND_DATAW& data) {
         if (!tried_) {
             tried_ = true;
             list_.reset(reinterpret_cast<PIDLIST_ABSOLUTE>(::ILCreateFromPathW(folder.c_str())));
             if (list_) folder_ = std::make_unique<TShellFolder>(list_.get());
         }
         if (!folder_ || !*folder_) return nullptr;
-        std::wstring text(name);
+        std::wstring text(data.cFileName);
         PIDLIST_RELATIVE child = nullptr;
-        if (FAILED((*folder_)->ParseDisplayName(nullptr, nullptr, text.data(), nullptr, &child, nullptr)) ||
+        const fw::ComPtr<IBindCtx> context = BindingOf(data);
+        if (FAILED((*folder_)->ParseDisplayName(nullptr, context.get(), text.data(), nullptr, &child,
+                                                nullptr)) ||
             !child)
             return nullptr;
         const unique_relative_idlist own = AdoptIdList(child);
@@ -141,7 +179,7 @@ void TTreeSearch::Walk() {
             if (isFolder && visited.insert(FinalPath(root_ + L"\\" + relative)).second)
                 folders.push_back(relative);
             if (!match || fw::FoldForSearch(name).find(folded_) == std::wstring::npos) continue;
-            unique_absolute_idlist item = parent.ItemOf(folder, data.cFileName);
+            unique_absolute_idlist item = parent.ItemOf(folder, data);
             if (!item) continue;
             batch.push_back(
                 TFoundItem{std::move(item), std::wstring(name), where, isFolder, data.dwFileAttributes});
