@@ -61,6 +61,31 @@ qb_start_wine() {
     qb_configure_prefix
     touch "$WINEPREFIX/.qb-ready-2"
   fi
+  qb_add_marlett
+}
+
+# The caption's close box and the scroll bars' arrows are glyphs of the Marlett font. Debian's fonts-wine
+# ships it, but this Wine does not look where it lies: without it they draw as letters ("r" for the close
+# box). The prefix gets a copy in its Fonts folder, registered as Windows registers it. Prefixes made
+# before this step get it at their next start; the copy is made last, so a start cut short tries again.
+qb_add_marlett() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font reg
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  font=$(dpkg -L fonts-wine 2>/dev/null | grep '/marlett\.ttf$' | head -n 1) || true
+  [ -n "$font" ] || font=/usr/share/wine/fonts/marlett.ttf
+  if [ ! -f "$font" ]; then
+    echo "wine: no marlett.ttf (package fonts-wine); close boxes show as letters" >&2
+    return 0
+  fi
+  reg="$WINEPREFIX/qb-marlett.reg"
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n'
+    printf '"Marlett (TrueType)"="marlett.ttf"\r\n'
+  } >"$reg"
+  "$(qb_wine_binary)" regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || return 0
+  mkdir -p "$fonts"
+  cp "$font" "$fonts/marlett.ttf.part" && mv "$fonts/marlett.ttf.part" "$fonts/marlett.ttf" || true
 }
 
 # - Japanese UI fonts and the default UI fonts map to a CJK font that also has Latin glyphs; without
