@@ -2,6 +2,7 @@
 
 #include "app/CommandLineParser.h"
 #include "app/QuillbrookMain.h"
+#include "app/StartAtLogon.h"
 #include "app/TaskTray.h"
 #include "dialogs/CopyrightForm.h"
 #include "dialogs/SettingsMenu.h"
@@ -107,6 +108,8 @@ void TMainForm::AddTrayIcon() {
     TaskTray1->OnRightMouseDown = [this](TTaskTray&) { TaskTray1RightMouseDown(); };
     TrayPopupMenu = new fw::PopupMenu(this);
     TrayPopupMenu->AddItem(kShowItem, [this](fw::PopupMenu&) { ShowTopMenuAtCursor(); });
+    startAtLogonItem_ =
+        TrayPopupMenu->AddItem(kStartAtLogonItem, [this](fw::PopupMenu&) { StartAtLogon1Click(); });
     TrayPopupMenu->AddSeparator();
     TrayPopupMenu->AddItem(kExitItem, [this](fw::PopupMenu&) { Close(); });
     TaskTray1->SetIcon(::LoadIconW(fw::ModuleHandle(), L"_TRAYICON"));
@@ -147,7 +150,20 @@ void TMainForm::TaskTray1RightMouseDown() {
         ::SetForegroundWindow(app->Handle());
         app->ProcessMessages();
     }
+    // Read each time: the installer, another copy or the user may have changed it since.
+    TrayPopupMenu->SetChecked(startAtLogonItem_, StartsAtLogon());
     TrayPopupMenu->Popup(cursor.x, cursor.y, app ? app->Handle() : Handle());
+}
+
+void TMainForm::StartAtLogon1Click() {
+    // The opposite of the tick the user saw: no tick (also for a value naming a copy elsewhere) writes
+    // ours.
+    if (SetStartAtLogon(!TrayPopupMenu->Checked(startAtLogonItem_))) return;
+    if (fw::Application* app = fw::App()) {
+        app->MessageBox(kStartAtLogonFailed, kTip, MB_OK | MB_ICONWARNING);
+    } else {
+        ::MessageBoxW(nullptr, kStartAtLogonFailed, kTip, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void TMainForm::OpenOneShotMenu() {

@@ -22,6 +22,8 @@ public:
     static constexpr int kHotKeyId = 0x2A01;
     static constexpr wchar_t kTip[] = L"Quillbrook";
     static constexpr wchar_t kShowItem[] = L"Quillbrookを表示";
+    static constexpr wchar_t kStartAtLogonItem[] = L"Windowsの起動時に実行";
+    static constexpr wchar_t kStartAtLogonFailed[] = L"Windowsの起動時に実行する設定を変更できませんでした。";
     static constexpr wchar_t kExitItem[] = L"終了";
     // The help file's context that the top menu's help entry shows.
     static constexpr int kHelpContext = 11;
@@ -48,6 +50,8 @@ private:
     TTopMenuFiler* NewTopMenu();
     void OpenOneShotMenu();
     void TaskTray1RightMouseDown();
+    // The tray menu's tick: adds or removes the program's start at logon, and says so when it cannot.
+    void StartAtLogon1Click();
     void FormDestroy();
     LRESULT WMQueryEndSession();
     void WMHotKey(WPARAM id);
@@ -58,7 +62,7 @@ private:
     void StopFollowingForeground();
     // The system says another program's window came to the front.
     static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
-                                          LONG child, DWORD thread, DWORD time) noexcept;
+                                           LONG child, DWORD thread, DWORD time) noexcept;
 
     static constexpr UINT_PTR kForegroundTimer = 1;
     static constexpr UINT kForegroundInterval = 200;
@@ -66,4 +70,5 @@ private:
     // the timer looks for it where the system does not (Wine reports no such event).
     fw::unique_hwineventhook foregroundHook_;
     bool followingForeground_ = false;
+    int startAtLogonItem_ = -1;  // its index in TrayPopupMenu
 };

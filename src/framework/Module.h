@@ -4,8 +4,13 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace fw {
 
 HINSTANCE ModuleHandle() noexcept;
+
+// The full path of the running executable file, however long; empty when the system does not say.
+std::wstring ProgramFilePath();
 
 }  // namespace fw

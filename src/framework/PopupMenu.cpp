@@ -31,6 +31,18 @@ void PopupMenu::SetDefaultItem(int index) {
     ::SetMenuDefaultItem(menu_.get(), item, TRUE);
 }
 
+void PopupMenu::SetChecked(int index, bool checked) {
+    if (index < 0 || index >= Count()) return;
+    ::CheckMenuItem(menu_.get(), static_cast<UINT>(index),
+                    MF_BYPOSITION | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool PopupMenu::Checked(int index) const {
+    if (index < 0 || index >= Count()) return false;
+    const UINT state = ::GetMenuState(menu_.get(), static_cast<UINT>(index), MF_BYPOSITION);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
+}
+
 bool PopupMenu::Popup(int x, int y, HWND owner) {
     // The menu loop is one of this component's handlers: a Free() from the queue only marks it.
     HandlerScope scope(this);

@@ -1,5 +1,5 @@
 // A shortcut menu as a component (a notification-area icon's menu, for one): items with captions and
-// click events, separators and a default item, shown at a screen point.
+// click events, separators, ticks and a default item, shown at a screen point.
 //
 // The component owns its menu handle. Popup runs the system's menu loop: the component is held for its
 // length, so a Free() that arrives from the queue meanwhile only marks it (and closes the menu); the
@@ -29,6 +29,10 @@ public:
     int Count() const noexcept { return static_cast<int>(clicks_.size()); }
     // The item drawn bold (the one a double click on the owner's icon would run); -1 for none.
     void SetDefaultItem(int index);
+    // A tick beside an item. The menu shows the state it holds when it pops up: set it before then from
+    // what the item stands for.
+    void SetChecked(int index, bool checked);
+    bool Checked(int index) const;
     HMENU Handle() const noexcept { return menu_.get(); }
 
     // Shows the menu with its top-left corner at a screen point, owned by `owner` (a window of this
