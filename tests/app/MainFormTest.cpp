@@ -1,11 +1,17 @@
 // The main form of a one-shot start: its one menu, and the rule that ends the program when the user
 // leaves it, but not when a window of the program's own comes to the front (a properties sheet that the
-// shell runs on a thread of ours), until the user goes on from there to another program.
+// shell runs on a thread of ours), until the user goes on from there to another program. Of a resident
+// start: the tray menu's start at logon, ticked only when the user's Run key starts this program.
 #include "app/CommandLineParser.h"
 #include "app/MainForm.h"
+#include "app/StartAtLogon.h"
+#include "app/TaskTray.h"
 #include "framework/Application.h"
+#include "framework/Module.h"
+#include "framework/Registry.h"
 #include "framework/Screen.h"
 #include "popup/PopupBase.h"
+#include "support/Input.h"
 #include "support/NestedStep.h"
 #include "support/Process.h"
 #include "support/TestSupport.h"
@@ -13,7 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -88,6 +96,55 @@ TEST(MainForm, AOneShotMenuGivenAPointOnASecondMonitorIsKeptInsideThatMonitor) {
     EXPECT_EQ(r.bottom, 540);
     form->Free();
     CommandLineParser = nullptr;
+    qbtest::PumpFor(50ms);
+}
+
+constexpr wchar_t kOtherValue[] = L"QuillbrookTestOther";
+
+class ResidentForm : public TMainForm {
+public:
+    using TMainForm::TMainForm;
+    HWND TrayWindow() const { return TaskTray1->WindowHandle(); }  // where the shell sends the clicks
+};
+
+// Right-clicks the tray icon; while its menu is up, reads the item's tick and presses `keys`.
+std::optional<bool> TrayMenuTick(ResidentForm& form, const std::vector<WORD>& keys) {
+    std::optional<bool> ticked;
+    qbtest::NestedStep step(
+        [&] {
+            const HWND shown = qbtest::FindThreadWindow(L"#32768");
+            if (!shown) return false;
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageW(shown, MN_GETHMENU, 0, 0));
+            ticked = (::GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED) != 0;
+            for (WORD key : keys) qbtest::TapKey(key);
+            return true;
+        },
+        [] { ::EndMenu(); });
+    ::PostMessageW(form.TrayWindow(), TTaskTray::kCallbackMessage, 0, WM_RBUTTONDOWN);
+    qbtest::WaitUntil([&] { return step.Done() && !qbtest::FindThreadWindow(L"#32768"); });
+    return ticked;
+}
+
+TEST(MainForm, TheTrayMenusStartAtLogonIsTickedOnlyWhenOurValueNamesThisProgramAndSwitchesItAlone) {
+    fw::Registry run;
+    ASSERT_TRUE(run.OpenKey(kRunKey, true));
+    run.WriteString(kOtherValue, L"C:\\Other\\other.exe");
+    run.WriteString(kRunValueName, L"\"C:\\Old place\\Quillbrook.exe\"");  // left by a copy elsewhere
+    auto* form = new ResidentForm(nullptr);
+    const std::vector<WORD> choose{VK_DOWN, VK_DOWN, VK_RETURN};
+    EXPECT_EQ(TrayMenuTick(*form, choose), false) << "a value naming another copy is ticked";
+    const std::wstring program = fw::ProgramFilePath();
+    EXPECT_EQ(run.ReadString(kRunValueName), L"\"" + program + L"\"");
+    EXPECT_EQ(TrayMenuTick(*form, {VK_ESCAPE}), true);
+    std::wstring byHand = program;  // without quotes, in other case
+    ::CharUpperW(byHand.data());
+    run.WriteString(kRunValueName, byHand);
+    EXPECT_EQ(TrayMenuTick(*form, choose), true);
+    EXPECT_FALSE(run.ValueExists(kRunValueName));
+    EXPECT_EQ(run.ReadString(kOtherValue), L"C:\\Other\\other.exe") << "another program's value changed";
+    form->Free();
+    run.DeleteValue(kRunValueName);
+    run.DeleteValue(kOtherValue);
     qbtest::PumpFor(50ms);
 }
 
