@@ -38,7 +38,10 @@ void TPopupMenuBase::CommonSetup() {
     VertScrollBar().SetWheelStep(kWheelStep);
     SetBorderIcons(fw::biSystemMenu);
     // The menus show in the user's scheme (light, dark, high contrast); light needs nothing of the window.
+    // Read again for every new window: a change told while no window of the program was there to hear it
+    // shows in the next one.
     TColorScheme& scheme = TColorScheme::Menus();
+    scheme.Refresh();
     SetColorMap(&scheme);
     if (scheme.Kind() != TSchemeKind::Light) scheme.Dress(Handle());
     // An empty menu is only its frame; entries make it grow.
