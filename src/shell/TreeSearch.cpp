@@ -69,31 +69,32 @@ fw::ComPtr<IBindCtx> BindingOf(const WIN32_FIND_DATAW& data) {
     return context;
 }
 
-// The folder of the items found in it, bound once when the first is found: each item is then parsed
-// within it, not from the desktop down, from what the walk read of it.
-class ParentOfFound {
+// Items of the tree made without reading the disk again: a file-system item's own part of its list does
+// not depend on its folder, so one bound folder (the root) makes each item's part from what the walk read
+// of it, and the item's list is its folder's list with that part added.
+class ItemMaker {
 public:
-    unique_absolute_idlist ItemOf(const std::wstring& folder, const WIN32_FIND_DATAW& data) {
-        if (!tried_) {
-            tried_ = true;
-            list_.reset(reinterpret_cast<PIDLIST_ABSOLUTE>(::ILCreateFromPathW(folder.c_str())));
-            if (list_) folder_ = std::make_unique<TShellFolder>(list_.get());
-        }
-        if (!folder_ || !*folder_) return nullptr;
+    explicit ItemMaker(const std::wstring& root)
+        : root_(reinterpret_cast<PIDLIST_ABSOLUTE>(::ILCreateFromPathW(root.c_str()))) {
+        if (root_) folder_ = std::make_unique<TShellFolder>(root_.get());
+    }
+    PCIDLIST_ABSOLUTE Root() const noexcept { return root_.get(); }
+    unique_absolute_idlist ItemOf(PCIDLIST_ABSOLUTE folder, const WIN32_FIND_DATAW& data) const {
+        if (!folder || !folder_ || !*folder_) return nullptr;
         std::wstring text(data.cFileName);
         PIDLIST_RELATIVE child = nullptr;
         const fw::ComPtr<IBindCtx> context = BindingOf(data);
-        if (FAILED((*folder_)->ParseDisplayName(nullptr, context.get(), text.data(), nullptr, &child,
+        if (!context ||
+            FAILED((*folder_)->ParseDisplayName(nullptr, context.get(), text.data(), nullptr, &child,
                                                 nullptr)) ||
             !child)
             return nullptr;
         const unique_relative_idlist own = AdoptIdList(child);
-        return ConcatIdLists(list_.get(), own.get());
+        return ConcatIdLists(folder, own.get());
     }
 
 private:
-    bool tried_ = false;
-    unique_absolute_idlist list_;
+    unique_absolute_idlist root_;
     std::unique_ptr<TShellFolder> folder_;
 };
 
@@ -154,11 +155,16 @@ void TTreeSearch::Walk() {
     std::vector<TFoundItem> batch;
     ULONGLONG batchStart = start;
     std::set<std::wstring> visited{FinalPath(root_)};
-    // Folders to walk, relative to the root; the root's own items are the window's.
-    std::deque<std::wstring> folders;
-    auto walk = [&](const std::wstring& where, bool match) {
+    const ItemMaker maker(root_);
+    if (!maker.Root()) return;
+    // Folders to walk, relative to the root, with their lists; the root's own items are the window's.
+    struct Folder {
+        std::wstring where;
+        unique_absolute_idlist list;
+    };
+    std::deque<Folder> folders;
+    auto walk = [&](const std::wstring& where, PCIDLIST_ABSOLUTE list, bool match) {
         const std::wstring folder = where.empty() ? root_ : root_ + L"\\" + where;
-        ParentOfFound parent;
         WIN32_FIND_DATAW data;
         unique_find find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -172,15 +178,20 @@ void TTreeSearch::Walk() {
             const std::wstring_view name(data.cFileName);
             if (name == L"." || name == L"..") continue;
             const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            const bool matches = match && fw::FoldForSearch(name).find(folded_) != std::wstring::npos;
             const std::wstring relative =
                 where.empty() ? std::wstring(name) : where + L"\\" + std::wstring(name);
             // Every folder is walked once, however it is reached (a junction, a symbolic link, a link
             // the file system follows on its own back up the tree).
-            if (isFolder && visited.insert(FinalPath(root_ + L"\\" + relative)).second)
-                folders.push_back(relative);
-            if (!match || fw::FoldForSearch(name).find(folded_) == std::wstring::npos) continue;
-            unique_absolute_idlist item = parent.ItemOf(folder, data);
+            const bool walkIt = isFolder && visited.insert(FinalPath(root_ + L"\\" + relative)).second;
+            if (!walkIt && !matches) continue;
+            unique_absolute_idlist item = maker.ItemOf(list, data);
             if (!item) continue;
+            if (walkIt) {
+                unique_absolute_idlist copy = matches ? CopyIdList(item.get()) : std::move(item);
+                if (copy) folders.push_back(Folder{relative, std::move(copy)});
+            }
+            if (!matches) continue;
             batch.push_back(
                 TFoundItem{std::move(item), std::wstring(name), where, isFolder, data.dwFileAttributes});
             if (++found >= limits_.most) {
@@ -195,15 +206,15 @@ void TTreeSearch::Walk() {
         } while (::FindNextFileW(find.get(), &data));
         return true;
     };
-    bool going = walk(std::wstring(), false);
+    bool going = walk(std::wstring(), maker.Root(), false);
     while (going && !folders.empty()) {
         if (::GetTickCount64() - start >= limits_.time) {
             cutShort_ = true;
             break;
         }
-        const std::wstring where = std::move(folders.front());
+        const Folder next = std::move(folders.front());
         folders.pop_front();
-        going = walk(where, true);
+        going = walk(next.where, next.list.get(), true);
         if (!batch.empty() && ::GetTickCount64() - batchStart >= kBatchTime) {
             Hand(batch);
             batchStart = ::GetTickCount64();

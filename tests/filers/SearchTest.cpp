@@ -8,6 +8,7 @@
 
 #include "framework/TextConv.h"
 #include "operations/FileObject.h"
+#include "shell/FileSystemPath.h"
 
 #include <algorithm>
 #include <set>
@@ -129,6 +130,9 @@ TEST_F(Search, BelowFindsWhatAWalkOfTheTreeFindsNearestFirstWithoutMovingTheHigh
         const auto* item = dynamic_cast<const TFileObject*>(row);
         if (!item) continue;
         EXPECT_TRUE(found.insert(item->Note + L"\\" + *item->CaptionText()).second) << "found twice";
+        // The row stands for the real item: its context menu, drag and default command act on that.
+        EXPECT_EQ(FileSystemPath(item->AbsoluteId()),
+                  folder_->Child(item->Note + L"\\" + *item->CaptionText()));
         const size_t level = static_cast<size_t>(std::count(item->Note.begin(), item->Note.end(), L'\\'));
         EXPECT_GE(level, depth) << "nearest folders first";
         depth = level;
