@@ -107,7 +107,8 @@ bool TColorScheme::Refresh() {
 }
 
 bool TColorScheme::MayChange(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    if (msg == WM_SYSCOLORCHANGE || msg == WM_THEMECHANGED) return true;
+    // Not WM_THEMECHANGED: dressing a window (SetWindowTheme) sends it that very message.
+    if (msg == WM_SYSCOLORCHANGE) return true;
     if (msg != WM_SETTINGCHANGE) return false;
     if (wParam == SPI_SETHIGHCONTRAST) return true;
     const auto* area = reinterpret_cast<const wchar_t*>(lParam);
