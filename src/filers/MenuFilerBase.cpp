@@ -124,8 +124,9 @@ void TMenuFilerBase::OpenSearch() {
     search_ = row;
     row->OnChange = [this](TSearchRow&) { ApplySearch(); };
     row->OnKey = [this](TSearchRow&, WORD& key, fw::ShiftState shift) { SearchKey(key, shift); };
-    // The window keeps its width; the field takes what it leaves.
+    // A narrow window widens once for the field; a wider one gives the field what the rows leave.
     ButtonManager->FinishLayout();
+    if (ButtonManager->ClientWidth() > ClientWidth()) SetClientWidth(ButtonManager->ClientWidth());
     FitHeightToWorkArea(this);
     row->Focus();
 }
