@@ -58,7 +58,8 @@ public:
     static constexpr size_t kFoundMost = 200;
     static constexpr unsigned long kSearchTime = 10'000;  // milliseconds
     static constexpr wchar_t kCutShort[] = L"（検索を打ち切りました）";
-    static constexpr UINT kFound = WM_USER + 102;
+    // The search worker's message; in the application's own range, as kListingArrived.
+    static constexpr UINT kFound = WM_APP + 0x121;
     // The search below that runs (tests), or null.
     TTreeSearch* SearchBelow() const noexcept { return below_.get(); }
     // The rows the search below found.

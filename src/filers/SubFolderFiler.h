@@ -41,8 +41,9 @@ public:
     // and answers the user between slices.
     static constexpr size_t kAppendStep = 256;
     static constexpr unsigned long kAppendSlice = 30;
-    // Posted by the worker to the window when its listing is there.
-    static constexpr UINT kListingArrived = WM_USER + 101;
+    // Posted by the worker to the window when its listing is there. In the application's own range: the
+    // shell's context menus send messages of the WM_USER range to the window that owns them.
+    static constexpr UINT kListingArrived = WM_APP + 0x122;
 
     // The wait of new windows (tests that read a window at once wait longer) and the binding of folders on
     // the worker (tests hand out folders of their own); kListingBudget and the shell by default.
