@@ -15,15 +15,17 @@ NestedStep::NestedStep(std::function<bool()> step, std::function<void()> giveUp,
 NestedStep::~NestedStep() = default;
 
 void NestedStep::Tick() {
-    // A step that pumps messages (real input settling) must not be entered again by the next tick.
-    if (running_) return;
-    running_ = true;
+    // Past the deadline the loop is given up, also from inside a step that is stuck in a loop of its own
+    // (a menu that opened while the step pumped messages); each tick tries again until the loops end.
     if (std::chrono::steady_clock::now() >= deadline_) {
         timedOut_ = true;
         if (giveUp_) giveUp_();
-    } else if (!done_ && step_()) {
-        done_ = true;
+        return;
     }
+    // A step that pumps messages (real input settling) must not be entered again by the next tick.
+    if (running_) return;
+    running_ = true;
+    if (!done_ && step_()) done_ = true;
     running_ = false;
 }
 
