@@ -2,6 +2,7 @@
 
 #include "framework/Form.h"
 #include "framework/Messages.h"
+#include "framework/Module.h"
 #include "framework/TextConv.h"
 
 #include <shellapi.h>
@@ -128,16 +129,7 @@ int Application::MessageBox(const std::wstring& text, const std::wstring& captio
 namespace {
 
 std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ProgramFilePath();
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 

@@ -1,11 +1,10 @@
 #include "settings/DataConserver.h"
 
+#include "framework/Module.h"
 #include "framework/Registry.h"
 #include "framework/TextConv.h"
 
 #include <windows.h>
-
-#include <vector>
 
 TDataConserver* DataConserver = nullptr;
 
@@ -113,20 +112,12 @@ void TDataConserver::Changed() const {
 }
 
 void TDataConserver::WriteInstallFolder() const {
-    // The full path of the executable file itself; long paths are read in a growing buffer.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return;
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    // The full path of the executable file itself.
+    const std::wstring path = fw::ProgramFilePath();
+    if (path.empty()) return;
     fw::Registry reg;
     if (!reg.OpenKey(kKeyName, true)) return;
-    reg.WriteString(L"InstallFolder", std::wstring(buffer.begin(), buffer.end()));
+    reg.WriteString(L"InstallFolder", path);
 }
 
 fw::ShiftState ModifiersToShiftState(int modifiers) noexcept {
